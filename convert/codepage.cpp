@@ -1,0 +1,90 @@
+#include "codepage.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+
+#include <memory>
+#include <new>
+#include <stdexcept>
+
+namespace trelka {
+
+namespace {
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+Converter Open(const char* name) {
+  UErrorCode status = U_ZERO_ERROR;
+  Converter converter(ucnv_open(name, &status));
+  if (U_FAILURE(status)) throw std::runtime_error(std::string("cannot open converter ") + name);
+  return converter;
+}
+
+// A byte the code page does not assign stands for the character of the same number, as the
+// system's own windows-1251 decoder does it, so no byte is ever lost.
+void ByteAsLatin1(const void*, UConverterToUnicodeArgs* args, const char* code_units, int32_t length,
+                  UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
+  for (int32_t i = 0; i < length; ++i) {
+    const UChar character = static_cast<unsigned char>(code_units[i]);
+    *status = U_ZERO_ERROR;
+    ucnv_cbToUWriteUChars(args, &character, 1, 0, status);
+  }
+}
+
+std::string Convert(std::string_view text, UConverter* to, UConverter* from) {
+  std::string out;
+  out.resize(text.size() + text.size() / 2 + 16);
+  char* target = out.data();
+  const char* source = text.data();
+  UChar pivot[4096];
+  UChar* pivot_source = pivot;
+  UChar* pivot_target = pivot;
+  bool reset = true;
+  for (;;) {
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_convertEx(to, from, &target, out.data() + out.size(), &source, text.data() + text.size(),
+                   pivot, &pivot_source, &pivot_target, pivot + std::size(pivot), reset, true,
+                   &status);
+    reset = false;
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      const auto used = static_cast<std::size_t>(target - out.data());
+      out.resize(out.size() * 2);
+      target = out.data() + used;
+      continue;
+    }
+    if (status == U_MEMORY_ALLOCATION_ERROR) throw std::bad_alloc();
+    if (U_FAILURE(status)) throw std::runtime_error("code page conversion failed");
+    out.resize(static_cast<std::size_t>(target - out.data()));
+    return out;
+  }
+}
+
+}  // namespace
+
+std::string Cp1251ToUtf8(std::string_view text) {
+  thread_local const Converter from = [] {
+    Converter converter = Open("windows-1251");
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setToUCallBack(converter.get(), ByteAsLatin1, nullptr, nullptr, nullptr, &status);
+    return converter;
+  }();
+  thread_local const Converter to = Open("UTF-8");
+  return Convert(text, to.get(), from.get());
+}
+
+std::string Utf8ToCp1251(std::string_view text) {
+  thread_local const Converter from = Open("UTF-8");
+  thread_local const Converter to = [] {
+    Converter converter = Open("windows-1251");
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_setSubstChars(converter.get(), "?", 1, &status);
+    return converter;
+  }();
+  return Convert(text, to.get(), from.get());
+}
+
+}  // namespace trelka

@@ -1,0 +1,143 @@
+// trelka-batch: converts a waypoint file exactly as the window does, for scripts.
+//
+//   trelka-batch [--terrain] [--service ADDRESS] WPT_FILE GPX_FILE
+//
+// Progress goes to stderr; the document is written to GPX_FILE with the bytes the window's
+// save button writes. A failure leaves GPX_FILE as it was and exits 1; a usage error exits 2.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "atomic_write.h"
+#include "build_config.h"
+#include "codepage.h"
+#include "conversion_run.h"
+#include "failure.h"
+#include "gpx_document.h"
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: trelka-batch [--terrain] [--service ADDRESS] WPT_FILE GPX_FILE\n"
+    "Converts the caches of an OziExplorer waypoint file into a GPX document.\n"
+    "\n"
+    "  --terrain          include the description of each cache's surroundings\n"
+    "  --service ADDRESS  the page service to ask, as http://host[:port]\n"
+    "  -h, --help         show this help\n";
+
+struct Options {
+  bool terrain = false;
+  std::string service = trelka::kPageServiceAddress;
+  std::string waypoint_file;
+  std::string gpx_file;
+};
+
+// Progress on stderr: one updating line on a terminal, one line per waypoint otherwise.
+class BatchWindow final : public trelka::RunWindow {
+ public:
+  explicit BatchWindow(bool terrain) : terrain_(terrain), terminal_(::isatty(STDERR_FILENO)) {}
+  ~BatchWindow() override { EndLine(); }
+
+  void DisableCheckBox() override {}
+  void DisableSaveButton() override {}
+  void ShowProgress(int index, int total) override {
+    const std::string text = trelka::ProgressText(index, total);
+    if (terminal_) {
+      std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
+      line_open_ = true;
+    } else {
+      std::fprintf(stderr, "%s\n", text.c_str());
+    }
+    std::fflush(stderr);
+  }
+  bool ReadCheckBox() override { return terrain_; }
+  void EnableSaveButton() override {}
+
+  void EndLine() {
+    if (line_open_) std::fputc('\n', stderr);
+    line_open_ = false;
+  }
+
+ private:
+  bool terrain_;
+  bool terminal_;
+  bool line_open_ = false;
+};
+
+// Until pages are requested over HTTP every page is empty.
+class EmptyPages final : public trelka::PageSource {
+ public:
+  std::string Get(const std::string& /*url*/) override { return {}; }
+};
+
+[[noreturn]] void UsageError(std::string_view problem) {
+  std::fprintf(stderr, "trelka-batch: %.*s\n%.*s", static_cast<int>(problem.size()),
+               problem.data(), static_cast<int>(kUsage.size()), kUsage.data());
+  std::exit(2);
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  std::vector<std::string> files;
+  bool only_files = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (only_files || arg.empty() || arg[0] != '-' || arg == "-") {
+      files.emplace_back(arg);
+    } else if (arg == "--") {
+      only_files = true;
+    } else if (arg == "-h" || arg == "--help") {
+      std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+      std::exit(0);
+    } else if (arg == "--terrain") {
+      options.terrain = true;
+    } else if (arg == "--service") {
+      if (i + 1 >= argc) UsageError("--service needs an address");
+      options.service = argv[++i];
+    } else if (arg.starts_with("--service=")) {
+      options.service = std::string(arg.substr(std::string_view("--service=").size()));
+    } else {
+      UsageError("unknown option " + std::string(arg));
+    }
+  }
+  if (files.size() != 2) UsageError("expected a waypoint file and a GPX file");
+  options.waypoint_file = files[0];
+  options.gpx_file = files[1];
+  return options;
+}
+
+// message is windows-1251, like every message the conversion raises.
+void ShowFailure(std::string_view message) {
+  const std::string text = trelka::Cp1251ToUtf8(trelka::FailureDisplayText(message));
+  std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options options = ParseOptions(argc, argv);
+  BatchWindow window(options.terrain);
+  try {
+    EmptyPages pages;
+    trelka::LineList result_document;
+    trelka::Run(options.waypoint_file, window, pages, options.service, result_document);
+    trelka::WriteFileAtomically(options.gpx_file,
+                                {result_document.Text(), trelka::kSaveTrailer});
+    return 0;
+  } catch (const trelka::Failure& failure) {
+    window.EndLine();
+    ShowFailure(failure.Message());
+  } catch (const std::bad_alloc&) {
+    window.EndLine();
+    ShowFailure(trelka::kOutOfMemoryMessage);
+  } catch (const std::exception& other) {
+    window.EndLine();
+    ShowFailure(other.what());
+  }
+  return 1;
+}
