@@ -19,6 +19,7 @@
 #include "conversion_run.h"
 #include "failure.h"
 #include "gpx_document.h"
+#include "page_client.h"
 
 namespace {
 
@@ -69,12 +70,6 @@ class BatchWindow final : public trelka::RunWindow {
   bool line_open_ = false;
 };
 
-// Until pages are requested over HTTP every page is empty.
-class EmptyPages final : public trelka::PageSource {
- public:
-  std::string Get(const std::string& /*url*/) override { return {}; }
-};
-
 [[noreturn]] void UsageError(std::string_view problem) {
   std::fprintf(stderr, "trelka-batch: %.*s\n%.*s", static_cast<int>(problem.size()),
                problem.data(), static_cast<int>(kUsage.size()), kUsage.data());
@@ -123,7 +118,7 @@ int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
   BatchWindow window(options.terrain);
   try {
-    EmptyPages pages;
+    trelka::IdHTTP pages;
     trelka::LineList result_document;
     trelka::Run(options.waypoint_file, window, pages, options.service, result_document);
     trelka::WriteFileAtomically(options.gpx_file,
