@@ -19,13 +19,13 @@ std::string ReplaceTags(std::string_view text, std::string_view replacement) {
   const std::size_t last_lt = text.rfind('<');
   std::size_t i = 0;
   while (last_lt != kNone && i <= last_lt) {
-    const std::size_t special = text.find_first_of("<>", i);
-    out.append(text.substr(i, special - i));
-    if (text[special] == '>') {  // a ">" before the next "<"
-      i = special + 1;
-      continue;
+    const std::size_t lt = text.find('<', i);
+    // Every ">" before the next "<" is dropped.
+    for (std::size_t gt; (gt = text.substr(0, lt).find('>', i)) != kNone; i = gt + 1) {
+      out.append(text.substr(i, gt - i));
     }
-    const std::size_t gt = text.find('>', special + 1);
+    out.append(text.substr(i, lt - i));
+    const std::size_t gt = text.find('>', lt + 1);
     if (gt == kNone) return out;  // a split tag: drop it and everything after it
     out.append(replacement);
     i = gt + 1;
@@ -67,11 +67,10 @@ const std::array<EntityRow, 14>& EntityRows() {
 // that has to be read again, stored back to front) and the unread rest of the input. Every
 // occurrence ends with the search text's last character, so reading can copy up to the next
 // such character at once and only check there.
-std::string ApplyRow(std::string_view text, const EntityRow& row) {
+void ApplyRow(std::string_view text, const EntityRow& row, std::string& out) {
   const std::string_view search = row.search;
   const std::size_t length = search.size();
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
+  out.clear();
   std::string pending;
   std::size_t next = 0;
 
@@ -120,7 +119,6 @@ std::string ApplyRow(std::string_view text, const EntityRow& row) {
     next = remove < text.size() - next ? next + remove : text.size();
     push_front(row.replacement);
   }
-  return out;
 }
 
 }  // namespace
@@ -130,8 +128,15 @@ std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, "&#160;"
 std::string TagStrip(std::string_view text) { return ReplaceTags(text, {}); }
 
 std::string EntityTable(std::string_view text) {
+  // Two buffers in turn, so that the rows do not allocate a text each.
   std::string result(text);
-  for (const EntityRow& row : EntityRows()) result = ApplyRow(result, row);
+  std::string next;
+  next.reserve(text.size() + text.size() / 4);
+  for (const EntityRow& row : EntityRows()) {
+    if (result.find(row.search) == kNone) continue;  // the row changes nothing
+    ApplyRow(result, row, next);
+    result.swap(next);
+  }
   return result;
 }
 
