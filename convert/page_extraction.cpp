@@ -34,6 +34,11 @@ class PageRest {
     return rest_.substr(0, count < Length() ? static_cast<std::size_t>(count) : rest_.size());
   }
 
+  // Copy(P, 1, 1).
+  [[nodiscard]] std::string FirstCharacter() const {
+    return rest_.empty() ? std::string() : std::string(1, rest_.front());
+  }
+
  private:
   [[nodiscard]] TextPos Length() const { return static_cast<TextPos>(rest_.size()); }
 
@@ -104,9 +109,9 @@ std::optional<CacheRecord> Extract(std::string_view page, bool include_terrain) 
 
   // The grades stand five characters after their words.
   p.DropFront(p.Find(m.accessibility) + 15);
-  record.difficulty = p.Front(1);
+  record.difficulty = p.FirstCharacter();
   p.DropFront(p.Find(m.terrain) + 13);
-  record.terrain = p.Front(1);
+  record.terrain = p.FirstCharacter();
 
   if (p.Find(m.attributes) != 0) {
     p.CutBefore(m.attributes);
