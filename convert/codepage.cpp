@@ -25,8 +25,8 @@ Converter Open(const char* name) {
 
 // A byte the code page does not assign stands for the character of the same number, as the
 // system's own windows-1251 decoder does it, so no byte is ever lost.
-void ByteAsLatin1(const void*, UConverterToUnicodeArgs* args, const char* code_units, int32_t length,
-                  UConverterCallbackReason reason, UErrorCode* status) {
+void ByteAsLatin1(const void*, UConverterToUnicodeArgs* args, const char* code_units,
+                  int32_t length, UConverterCallbackReason reason, UErrorCode* status) {
   if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
   for (int32_t i = 0; i < length; ++i) {
     const UChar character = static_cast<unsigned char>(code_units[i]);

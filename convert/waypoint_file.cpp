@@ -17,9 +17,7 @@ constexpr char kCtrlZ = '\x1A';
 constexpr std::size_t kReadSize = 64 * 1024;
 
 // Field 3 or 4 at the front of what is left of the line, without the comma that ends it.
-std::string LeadingField(const std::string& line) {
-  return Copy(line, 1, Pos(",", line) - 1);
-}
+std::string LeadingField(const std::string& line) { return Copy(line, 1, Pos(",", line) - 1); }
 
 }  // namespace
 

@@ -7,9 +7,7 @@ namespace trelka {
 
 namespace {
 
-bool IsForbiddenControl(unsigned char c) {
-  return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
-}
+bool IsForbiddenControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
 
 bool IsXmlChar(unsigned long code) {
   return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
@@ -38,7 +36,8 @@ bool StartsCharacterReference(std::string_view text, std::size_t at) {
   for (; i < text.size(); ++i) {
     const int value = DigitValue(text[i], base);
     if (value < 0) break;
-    if (code <= 0x10FFFF) code = code * static_cast<unsigned long>(base) + static_cast<unsigned long>(value);
+    if (code <= 0x10FFFF)
+      code = code * static_cast<unsigned long>(base) + static_cast<unsigned long>(value);
     ++digits;
   }
   return digits > 0 && i < text.size() && text[i] == ';' && IsXmlChar(code);

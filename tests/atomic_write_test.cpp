@@ -75,8 +75,8 @@ TEST(AtomicWriteTest, ReadOnlyFolderIsAccessDenied) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   TempDir dir;
   const auto path = dir.Write("kept.gpx", "old");
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   EXPECT_EQ(FailureMessageOf(path), "File access denied");
   EXPECT_EQ(ReadFileBytes(path), "old");
 }

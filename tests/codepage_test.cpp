@@ -14,12 +14,12 @@ TEST(CodepageTest, KnownCharacters) {
     std::string cp1251;
     std::string utf8;
   } cases[] = {
-      {"\xA8", "\xD0\x81"},          // Ё
-      {"\xB0", "\xC2\xB0"},          // °
+      {"\xA8", "\xD0\x81"},              // Ё
+      {"\xB0", "\xC2\xB0"},              // °
       {"\xAB\xBB", "\xC2\xAB\xC2\xBB"},  // « »
       {"\xC0\xFF", "\xD0\x90\xD1\x8F"},  // А я
-      {"\x98", "\xC2\x98"},          // unassigned: U+0098
-      {"\x88", "\xE2\x82\xAC"},      // €
+      {"\x98", "\xC2\x98"},              // unassigned: U+0098
+      {"\x88", "\xE2\x82\xAC"},          // €
       {std::string("a\0b\r\n", 5), std::string("a\0b\r\n", 5)},
       {"", ""},
   };

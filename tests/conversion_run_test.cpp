@@ -14,7 +14,8 @@ namespace {
 
 using testing::TempDir;
 
-constexpr std::string_view kHeader = "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nR\r\nR\r\n";
+constexpr std::string_view kHeader =
+    "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nR\r\nR\r\n";
 
 // Records every window operation in order.
 class RecordingWindow final : public RunWindow {
@@ -62,10 +63,17 @@ TEST(ConversionRunTest, WindowOperationsInOrder) {
   trelka::Run(path, window, pages, kService, result);
 
   const std::vector<std::string> expected = {
-      "disable check box", "disable save",
-      "1 из 3", "get http://pages.test/cache.php?cid=11", "read check box",
-      "2 из 3", "get http://pages.test/cache.php?cid=22", "read check box",
-      "3 из 3", "get http://pages.test/cache.php?cid=33", "read check box",
+      "disable check box",
+      "disable save",
+      "1 из 3",
+      "get http://pages.test/cache.php?cid=11",
+      "read check box",
+      "2 из 3",
+      "get http://pages.test/cache.php?cid=22",
+      "read check box",
+      "3 из 3",
+      "get http://pages.test/cache.php?cid=33",
+      "read check box",
       "enable save",
   };
   EXPECT_EQ(window.events, expected);
@@ -79,8 +87,8 @@ TEST(ConversionRunTest, NoWaypointsStillEnableSaving) {
   ScriptedPages pages(window);
   LineList result;
   trelka::Run(dir.Write("empty.wpt", kHeader), window, pages, kService, result);
-  EXPECT_EQ(window.events, (std::vector<std::string>{"disable check box", "disable save",
-                                                     "enable save"}));
+  EXPECT_EQ(window.events,
+            (std::vector<std::string>{"disable check box", "disable save", "enable save"}));
   EXPECT_EQ(result.Count(), 2u);
   EXPECT_TRUE(result.Text().ends_with("\r\n</gpx>\r\n"));
 }
@@ -90,7 +98,8 @@ TEST(ConversionRunTest, BlankLineIsAWaypointWithEmptyId) {
   RecordingWindow window;
   ScriptedPages pages(window);
   LineList result;
-  trelka::Run(dir.Write("blank.wpt", std::string(kHeader) + "\r\n"), window, pages, kService, result);
+  trelka::Run(dir.Write("blank.wpt", std::string(kHeader) + "\r\n"), window, pages, kService,
+              result);
   EXPECT_EQ(pages.urls, (std::vector<std::string>{"http://pages.test/cache.php?cid="}));
 }
 

@@ -22,8 +22,8 @@ TEST(CopyTest, ClampsIndexAndCount) {
     TextPos index, count;
     const char* expected;
   } cases[] = {
-      {1, 3, "abc"}, {2, 2, "bc"}, {0, 2, "ab"},  {-5, 1, "a"}, {4, 1, "d"},  {5, 1, ""},
-      {9, 1, ""},    {2, 0, ""},   {2, -1, ""},   {3, 99, "cd"}, {1, 4, "abcd"},
+      {1, 3, "abc"}, {2, 2, "bc"}, {0, 2, "ab"}, {-5, 1, "a"},  {4, 1, "d"},    {5, 1, ""},
+      {9, 1, ""},    {2, 0, ""},   {2, -1, ""},  {3, 99, "cd"}, {1, 4, "abcd"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Copy("abcd", c.index, c.count), c.expected) << c.index << "," << c.count;
@@ -36,7 +36,7 @@ TEST(DeleteTest, IgnoresOutOfRangeAndCutsAtEnd) {
     TextPos index, count;
     const char* expected;
   } cases[] = {
-      {1, 1, "bcd"}, {2, 2, "ad"},    {4, 1, "abc"},   {3, 99, "ab"}, {0, 2, "abcd"},
+      {1, 1, "bcd"},   {2, 2, "ad"},   {4, 1, "abc"},  {3, 99, "ab"},   {0, 2, "abcd"},
       {-1, 2, "abcd"}, {5, 1, "abcd"}, {2, 0, "abcd"}, {2, -3, "abcd"}, {1, 4, ""},
   };
   for (const auto& c : cases) {
@@ -52,7 +52,7 @@ TEST(InsertTest, ClampsIndex) {
     TextPos index;
     const char* expected;
   } cases[] = {
-      {"X", 1, "Xabc"}, {"X", 2, "aXbc"}, {"X", 3, "abXc"}, {"X", 4, "abcX"},
+      {"X", 1, "Xabc"}, {"X", 2, "aXbc"}, {"X", 3, "abXc"},  {"X", 4, "abcX"},
       {"X", 9, "abcX"}, {"X", 0, "Xabc"}, {"X", -4, "Xabc"}, {"", 2, "abc"},
   };
   for (const auto& c : cases) {

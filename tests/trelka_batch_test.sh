@@ -3,7 +3,8 @@
 set -u
 batch=$1
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+server_pid=
+trap 'rm -rf "$work"; [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
 failures=0
 passed=0
 check() {  # description, then a command that must succeed
@@ -14,6 +15,19 @@ check() {  # description, then a command that must succeed
 printf 'OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n' >"$work/head.wpt"
 cp "$work/head.wpt" "$work/two.wpt"
 printf '1,TR101,55.5,37.5,x\r\n2,TR102,56.5,38.5,x\r\n' >>"$work/two.wpt"
+
+# A page service on loopback that answers every cache with the same page.
+mkdir "$work/site"
+printf '<p><b>Cache</b>' >"$work/site/cache.php"
+timeout 120 python3 -u -m http.server --bind 127.0.0.1 --directory "$work/site" 0 \
+  >"$work/server.log" 2>&1 &
+server_pid=$!
+for _ in $(seq 100); do
+  port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$work/server.log")
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+service=http://127.0.0.1:$port
 
 "$batch" --service http://127.0.0.1:9 "$work/head.wpt" "$work/empty.gpx" 2>"$work/err"
 check "a header-only file converts" test $? -eq 0
@@ -35,12 +49,24 @@ check "a missing waypoint file exits 1" test $? -eq 1
 check "its message has the full stop" grep -qx 'File not found.' "$work/err"
 check "the earlier output is untouched" test "$(cat "$work/kept.gpx")" = "keep me"
 
-"$batch" --terrain "$work/two.wpt" "$work/two.gpx" 2>"$work/progress"
+"$batch" --terrain --service "$service" "$work/two.wpt" "$work/two.gpx" 2>"$work/progress"
 check "two waypoints convert" test $? -eq 0
 check "progress has one line per waypoint off a terminal" \
   test "$(cat "$work/progress")" = "$(printf '1 из 2\n2 из 2')"
 check "two elements" test "$(grep -c '<wpt ' "$work/two.gpx")" -eq 2
 check "the folder holds no temporary files" test "$(ls -A "$work" | grep -c '^\.')" -eq 0
+check "both pages were asked for" test "$(grep -c 'GET /cache.php?cid=10[12] HTTP' "$work/server.log")" -eq 2
+
+cp "$work/two.gpx" "$work/before.gpx"
+kill "$server_pid"
+wait "$server_pid" 2>/dev/null
+server_pid=
+"$batch" --service "$service" "$work/two.wpt" "$work/two.gpx" 2>"$work/err"
+check "a refused connection exits 1" test $? -eq 1
+check "with the socket error's message" \
+  test "$(tail -n 2 "$work/err")" = "$(printf 'Socket Error # 10061\r\nConnection refused.')"
+check "and leaves the output as it was" cmp -s "$work/two.gpx" "$work/before.gpx"
+
 if command -v xmllint >/dev/null; then
   check "the document is well-formed" xmllint --noout "$work/two.gpx"
 fi

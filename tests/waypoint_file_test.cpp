@@ -34,9 +34,20 @@ TEST(WaypointFileTest, LineRules) {
       {"lone CR is dropped and joins", "a\rb\nc", {"ab", "c"}},
       {"CR CR LF", "a\r\r\nb", {"a", "b"}},
       {"empty lines are lines", "\n\n", {"", ""}},
-      {"Ctrl-Z at a line start ends the file", "a\n\x1A" "b\nc\n", {"a"}},
-      {"Ctrl-Z inside a line is text", "a\x1A" "b\nc", {"a\x1A" "b", "c"}},
-      {"Ctrl-Z first", "\x1A" "a\n", {}},
+      {"Ctrl-Z at a line start ends the file",
+       "a\n\x1A"
+       "b\nc\n",
+       {"a"}},
+      {"Ctrl-Z inside a line is text",
+       "a\x1A"
+       "b\nc",
+       {"a\x1A"
+        "b",
+        "c"}},
+      {"Ctrl-Z first",
+       "\x1A"
+       "a\n",
+       {}},
       {"empty file", "", {}},
       {"NUL is text", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
   };
@@ -66,7 +77,10 @@ TEST(WaypointFileTest, CountSkipsTheHeader) {
       {"last line without break", std::string(kHeader) + "1,TR1\r\n2,TR2", 2},
       {"blank line counts", std::string(kHeader) + "1,TR1\r\n\r\n", 2},
       {"CR-separated file is one line", "h1\rh2\rh3\rh4\r1,TR1\r", 0},
-      {"Ctrl-Z after the last waypoint", std::string(kHeader) + "1,TR1\r\n\x1A" "2,TR2\r\n", 1},
+      {"Ctrl-Z after the last waypoint",
+       std::string(kHeader) + "1,TR1\r\n\x1A"
+                              "2,TR2\r\n",
+       1},
   };
   TempDir dir;
   for (const auto& c : cases) {

@@ -20,12 +20,14 @@ TEST(XmlGuardTest, Rules) {
   } cases[] = {
       {"plain text passes", "Ёлка 55.7 [TR1]", XmlContext::kElement, "Ёлка 55.7 [TR1]"},
       {"tab, LF and CR stay", "a\tb\nc\rd", XmlContext::kElement, "a\tb\nc\rd"},
-      {"NUL and controls go", std::string("a\0b\x01\x08\x0B\x0C\x0E\x1F" "c", 10),
+      {"NUL and controls go",
+       std::string("a\0b\x01\x08\x0B\x0C\x0E\x1F"
+                   "c",
+                   10),
        XmlContext::kElement, "abc"},
       {"tag becomes text", "<b>x</b>", XmlContext::kElement, "&#60;b>x&#60;/b>"},
       {"bare ampersand", "A & B", XmlContext::kElement, "A &#38; B"},
-      {"numeric references stay", "&#160;&#x41;&#38;", XmlContext::kElement,
-       "&#160;&#x41;&#38;"},
+      {"numeric references stay", "&#160;&#x41;&#38;", XmlContext::kElement, "&#160;&#x41;&#38;"},
       {"reference to a forbidden character", "&#0;&#x1;&#55296;", XmlContext::kElement,
        "&#38;#0;&#38;#x1;&#38;#55296;"},
       {"reference out of range", "&#99999999999;", XmlContext::kElement, "&#38;#99999999999;"},
@@ -39,7 +41,8 @@ TEST(XmlGuardTest, Rules) {
       {"CDATA end", "a]]>b]>c>", XmlContext::kElement, "a]]&#62;b]>c>"},
       {"quote in element stays", "say \"hi\"", XmlContext::kElement, "say \"hi\""},
       {"quote in attribute", "5\"5", XmlContext::kAttribute, "5&#34;5"},
-      {"controls go before ampersands are judged", std::string("&\x01#65;", 6), XmlContext::kElement, "&#65;"},
+      {"controls go before ampersands are judged", std::string("&\x01#65;", 6),
+       XmlContext::kElement, "&#65;"},
       {"empty", "", XmlContext::kElement, ""},
   };
   for (const auto& c : cases) {

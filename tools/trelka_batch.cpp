@@ -71,8 +71,8 @@ class BatchWindow final : public trelka::RunWindow {
 };
 
 [[noreturn]] void UsageError(std::string_view problem) {
-  std::fprintf(stderr, "trelka-batch: %.*s\n%.*s", static_cast<int>(problem.size()),
-               problem.data(), static_cast<int>(kUsage.size()), kUsage.data());
+  std::fprintf(stderr, "trelka-batch: %.*s\n%.*s", static_cast<int>(problem.size()), problem.data(),
+               static_cast<int>(kUsage.size()), kUsage.data());
   std::exit(2);
 }
 
@@ -121,8 +121,7 @@ int main(int argc, char** argv) {
     trelka::IdHTTP pages;
     trelka::LineList result_document;
     trelka::Run(options.waypoint_file, window, pages, options.service, result_document);
-    trelka::WriteFileAtomically(options.gpx_file,
-                                {result_document.Text(), trelka::kSaveTrailer});
+    trelka::WriteFileAtomically(options.gpx_file, {result_document.Text(), trelka::kSaveTrailer});
     return 0;
   } catch (const trelka::Failure& failure) {
     window.EndLine();
