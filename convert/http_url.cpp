@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <utility>
 
 #include "http_failures.h"
 
@@ -52,13 +51,8 @@ HttpTarget SplitUrl(std::string_view url_text) {
   std::string_view path = rest.substr(0, document_start);
   std::string_view document = rest.substr(document_start);
   document = document.substr(0, document.find('#'));
-  // Built in one go: GCC 12 at -O2 misreads appending to a string that may be empty as an
-  // overlapping copy (-Wrestrict).
-  std::string request_target(path.starts_with('/') ? "" : "/");
-  request_target.reserve(1 + path.size() + document.size());
-  request_target.append(path);
-  request_target.append(document);
-  target.request_target = std::move(request_target);
+  if (!path.starts_with('/')) target.request_target = "/";
+  target.request_target.append(path).append(document);
   return target;
 }
 
