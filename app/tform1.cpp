@@ -70,15 +70,15 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      prompts_(prompts),
-      page_service_address_(std::move(page_service_address)),
-      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())),
       OpenDialog1(prompts, trelka::Prompts::FileKind::kOpen, QStringLiteral("файлы Wpt |*.wpt")),
       Button1(new QPushButton(QStringLiteral("Файл Wpt"), this)),
       SaveDialog1(prompts, trelka::Prompts::FileKind::kSave, QStringLiteral("Файлы GPX|*.gpx")),
       Button2(new QPushButton(QStringLiteral("Save"), this)),
       Label1(new QLabel(this)),
-      CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)) {
+      CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)),
+      prompts_(prompts),
+      page_service_address_(std::move(page_service_address)),
+      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())) {
   setObjectName(QStringLiteral("Form1"));
   Button1->setObjectName(QStringLiteral("Button1"));
   Button2->setObjectName(QStringLiteral("Button2"));

@@ -41,12 +41,7 @@ class TForm1 final : public QWidget, public trelka::RunWindow {
   // The title failure boxes carry, derived from the program's file name.
   [[nodiscard]] const QString& ApplicationTitle() const { return application_title_; }
 
- private:
-  trelka::Prompts& prompts_;
-  std::string page_service_address_;
-  QString application_title_;
-
- public:
+  // The window's components, in the order they are made.
   trelka::FileDialog OpenDialog1;
   QPushButton* const Button1;
   trelka::IdHTTP IdHTTP1;
@@ -57,6 +52,11 @@ class TForm1 final : public QWidget, public trelka::RunWindow {
 
   // Replaced by every run, written by the save button. Empty until the first run.
   trelka::LineList ResultDocument;
+
+ private:
+  trelka::Prompts& prompts_;
+  std::string page_service_address_;
+  QString application_title_;
 };
 
 // The window of the running program; set by start-up.
