@@ -7,7 +7,7 @@
 namespace trelka {
 
 // The file name without its folder, cut before its first ".", every character after the first
-// in lower case: "/usr/bin/TRELKA.bin" gives "Trelka". Empty when the name starts with ".".
+// in lower case: "bin/TRELKA.x" gives "Trelka". Empty when the name starts with ".".
 [[nodiscard]] QString ApplicationTitle(const QString& program_path);
 
 }  // namespace trelka

@@ -11,7 +11,7 @@ namespace trelka {
 class FileDialog {
  public:
   // filter as "description|pattern"; see Prompts::FileRequest.
-  FileDialog(Prompts& prompts, Prompts::FileKind kind, QString filter);
+  explicit FileDialog(Prompts& prompts, Prompts::FileKind kind, QString filter);
 
   // Shows the dialog; true when a name was accepted, which FileName() then holds. A cancelled
   // dialog leaves FileName() as it was.

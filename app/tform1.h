@@ -22,7 +22,8 @@ class TForm1 final : public QWidget, public trelka::RunWindow {
 
  public:
   // Pages are requested from page_service_address ("http://host[:port]").
-  TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidget* parent = nullptr);
+  explicit TForm1(trelka::Prompts& prompts, std::string page_service_address,
+                  QWidget* parent = nullptr);
 
   // The operations of the conversion run.
   void DisableCheckBox() override;

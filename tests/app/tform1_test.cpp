@@ -77,7 +77,7 @@ Observed Expected(State state) {
 // Records the label's text at each of its paints, and "window" for each paint of the form.
 class PaintLog final : public QObject {
  public:
-  PaintLog(TForm1& form) : form_(form) {
+  explicit PaintLog(TForm1& form) : form_(form) {
     form.installEventFilter(this);
     form.Label1->installEventFilter(this);
   }
