@@ -37,28 +37,25 @@ void ByteAsLatin1(const void*, UConverterToUnicodeArgs* args, const char* code_u
 
 std::string Convert(std::string_view text, UConverter* to, UConverter* from) {
   std::string out;
-  out.resize(text.size() + text.size() / 2 + 16);
-  char* target = out.data();
+  // Mostly ASCII in practice: reserving near the input's size touches no memory it won't use.
+  out.reserve(text.size() + text.size() / 8 + 64);
+  char chunk[64 * 1024];
   const char* source = text.data();
   UChar pivot[4096];
   UChar* pivot_source = pivot;
   UChar* pivot_target = pivot;
   bool reset = true;
   for (;;) {
+    char* target = chunk;
     UErrorCode status = U_ZERO_ERROR;
-    ucnv_convertEx(to, from, &target, out.data() + out.size(), &source, text.data() + text.size(),
+    ucnv_convertEx(to, from, &target, chunk + sizeof chunk, &source, text.data() + text.size(),
                    pivot, &pivot_source, &pivot_target, pivot + std::size(pivot), reset, true,
                    &status);
     reset = false;
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-      const auto used = static_cast<std::size_t>(target - out.data());
-      out.resize(out.size() * 2);
-      target = out.data() + used;
-      continue;
-    }
+    out.append(chunk, static_cast<std::size_t>(target - chunk));
+    if (status == U_BUFFER_OVERFLOW_ERROR) continue;
     if (status == U_MEMORY_ALLOCATION_ERROR) throw std::bad_alloc();
     if (U_FAILURE(status)) throw std::runtime_error("code page conversion failed");
-    out.resize(static_cast<std::size_t>(target - out.data()));
     return out;
   }
 }

@@ -80,10 +80,14 @@ void AppendWaypoint(LineList& waypoint_lines, const WaypointRecord& waypoint,
 LineList FinishDocument(LineList& header_lines, LineList& waypoint_lines) {
   std::string text = waypoint_lines.TakeText();
   text.insert(0, header_lines.TakeText());
-  text.append("</gpx>");
+  // With its line break, so the converted text is already in the list's form and is taken
+  // over without another copy.
+  text.append("</gpx>\r\n");
   std::string utf8 = Cp1251ToUtf8(text);
   text = std::string();
-  return LineList(utf8);
+  LineList document;
+  document.SetText(std::move(utf8));
+  return document;
 }
 
 }  // namespace trelka

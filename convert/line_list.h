@@ -17,6 +17,8 @@ class LineList {
   explicit LineList(std::string_view text) { SetText(text); }
 
   void SetText(std::string_view text);
+  // The same; a text already in read-back form is taken over without a copy.
+  void SetText(std::string&& text);
 
   // The same as SetText(Text() + text), without copying what the list already holds.
   void AppendText(std::string_view text);

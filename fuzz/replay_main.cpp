@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
       if (!entry.is_regular_file()) continue;
       std::ifstream in(entry.path(), std::ios::binary);
-      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      const std::string bytes((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
       // A heap copy of exactly the input's size, so a read past its end is caught.
       auto* copy = new std::uint8_t[bytes.size() + (bytes.empty() ? 1 : 0)];
       std::copy(bytes.begin(), bytes.end(), copy);

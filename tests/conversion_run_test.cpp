@@ -33,7 +33,11 @@ class RecordingWindow final : public RunWindow {
   std::vector<std::string> events;
 };
 
-// Answers every request with an empty page, failing at the request numbered fail_at.
+// The least a page needs to yield an element: the cache name marker.
+constexpr std::string_view kMinimalPage = "<p><b>Cache</b>";
+
+// Answers the requests with the scripted pages in turn and then with kMinimalPage, failing at
+// the request numbered fail_at.
 class ScriptedPages final : public PageSource {
  public:
   explicit ScriptedPages(RecordingWindow& window, int fail_at = 0)
@@ -42,9 +46,10 @@ class ScriptedPages final : public PageSource {
     urls.push_back(url);
     window_.events.push_back("get " + url);
     if (static_cast<int>(urls.size()) == fail_at_) throw Failure("404 Not Found");
-    return {};
+    return urls.size() <= pages.size() ? pages[urls.size() - 1] : std::string(kMinimalPage);
   }
   std::vector<std::string> urls;
+  std::vector<std::string> pages;
 
  private:
   RecordingWindow& window_;
@@ -79,6 +84,26 @@ TEST(ConversionRunTest, WindowOperationsInOrder) {
   EXPECT_EQ(window.events, expected);
   EXPECT_EQ(result.Count(), 5u);  // header, three elements, closing tag
   EXPECT_EQ(testing::XmlProblem(result.Text()), "");
+}
+
+// A page without the name marker (an error page) gives no element; a tag in a title reaches
+// the document as text through the XML guard.
+TEST(ConversionRunTest, PagesWithoutNameMarkerAreSkippedAndTitlesStayText) {
+  TempDir dir;
+  const auto path =
+      dir.Write("three.wpt", std::string(kHeader) + "1,TR11,1,2,\r\n2,TR22,3,4,\r\n3,TR33,5,6,");
+  RecordingWindow window;
+  ScriptedPages pages(window);
+  pages.pages = {"<html>no such cache</html>", "<p><b>Big <i>oak</i> & co</b>", ""};
+  LineList result;
+  trelka::Run(path, window, pages, kService, result);
+  EXPECT_EQ(result.Count(), 3u);  // header, one element, closing tag
+  EXPECT_EQ(testing::XmlProblem(result.Text()), "");
+  EXPECT_NE(
+      result.Text().find("<groundspeak:name>Big &#60;i>oak&#60;/i> &#38; co []</groundspeak:name>"),
+      std::string::npos)
+      << result.Text();
+  EXPECT_EQ(result.Text().find("<name>11</name>"), std::string::npos);
 }
 
 TEST(ConversionRunTest, NoWaypointsStillEnableSaving) {

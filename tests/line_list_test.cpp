@@ -32,6 +32,10 @@ TEST(LineListTest, SetTextSplitsAtEveryBreakKind) {
     list.SetText(c.text);
     EXPECT_EQ(Escaped(list.Text()), Escaped(c.read_back)) << c.name;
     EXPECT_EQ(list.Count(), c.count) << c.name;
+    LineList taken_over;
+    taken_over.SetText(std::string(c.text));
+    EXPECT_EQ(Escaped(taken_over.Text()), Escaped(c.read_back)) << c.name << " (moved in)";
+    EXPECT_EQ(taken_over.Count(), c.count) << c.name << " (moved in)";
   }
 }
 

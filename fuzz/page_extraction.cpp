@@ -1,0 +1,30 @@
+// Arbitrary page bytes through the page cuts and into a whole document, with the terrain flag
+// set and cleared: the document must always be well-formed XML.
+#include <libxml/parser.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "gpx_document.h"
+#include "line_list.h"
+#include "page_extraction.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view page(reinterpret_cast<const char*>(data), size);
+  for (const bool include_terrain : {false, true}) {
+    trelka::LineList header(trelka::HeaderText());
+    trelka::LineList elements;
+    const auto record = trelka::Extract(page, include_terrain);
+    if (record) trelka::AppendWaypoint(elements, {"3004", "55.75", "37.61"}, *record);
+    const trelka::LineList document = trelka::FinishDocument(header, elements);
+    const std::string& text = document.Text();
+    xmlDocPtr parsed =
+        xmlReadMemory(text.data(), static_cast<int>(text.size()), "page.gpx", nullptr,
+                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+    if (parsed == nullptr) std::abort();
+    xmlFreeDoc(parsed);
+  }
+  return 0;
+}

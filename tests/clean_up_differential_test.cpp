@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "clean_up.h"
+#include "differential.h"
+#include "faithful_clean_up.h"
+#include "test_support.h"
+
+namespace trelka {
+namespace {
+
+using testing::Escaped;
+using testing::FindMismatch;
+using testing::TextGenerator;
+
+constexpr int kInputs = 200'000;
+
+struct PassPair {
+  const char* name;
+  std::string (*linear)(std::string_view);
+  std::string (*faithful)(std::string);
+};
+
+void PrintTo(const PassPair& pass, std::ostream* out) { *out << pass.name; }
+
+std::string FaithfulTagToNbsp(std::string text) {
+  faithful::TagToNbsp(text);
+  return text;
+}
+std::string FaithfulTagStrip(std::string text) {
+  faithful::TagStrip(text);
+  return text;
+}
+std::string FaithfulEntityTable(std::string text) {
+  faithful::EntityTable(text);
+  return text;
+}
+std::string FaithfulAmpersandEscape(std::string text) { return faithful::AmpersandEscape(text); }
+
+class CleanUpDifferentialTest : public ::testing::TestWithParam<PassPair> {};
+
+TEST_P(CleanUpDifferentialTest, AgreesWithFaithfulPass) {
+  const PassPair& pass = GetParam();
+  TextGenerator generator(20240601);
+  const auto mismatch = FindMismatch(
+      kInputs, [&] { return generator.Text(24); },
+      [&](const std::string& input) { return pass.linear(input) != pass.faithful(input); });
+  if (mismatch.found) {
+    ADD_FAILURE() << pass.name << " differs on " << mismatch.failures << " of " << kInputs
+                  << " inputs; shortest: \"" << Escaped(mismatch.input) << "\"\n  linear:   \""
+                  << Escaped(pass.linear(mismatch.input)) << "\"\n  faithful: \""
+                  << Escaped(pass.faithful(mismatch.input)) << "\"";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Passes, CleanUpDifferentialTest,
+    ::testing::Values(PassPair{"TagToNbsp", TagToNbsp, FaithfulTagToNbsp},
+                      PassPair{"TagStrip", TagStrip, FaithfulTagStrip},
+                      PassPair{"EntityTable", EntityTable, FaithfulEntityTable},
+                      PassPair{"AmpersandEscape", AmpersandEscape, FaithfulAmpersandEscape}),
+    [](const ::testing::TestParamInfo<PassPair>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace trelka

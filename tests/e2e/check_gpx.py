@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Checks a converted document, as GPSBabel read it, against what the site generator expects.
+
+    check_gpx.py EXPECTED_JSON UNICSV_FILE GPX_FILE terrain|plain
+
+Per cache with an element: coordinates equal as numbers to the waypoint file's, the name
+with its code, the placer, difficulty and terrain, and the information blocks in the hints.
+Caches whose page has no title must have no element. Prints one line per failed check and a
+closing count.
+"""
+
+import csv
+import json
+import re
+import sys
+
+
+def main():
+    expected_path, csv_path, gpx_path, mode = sys.argv[1:5]
+    expected = json.load(open(expected_path, encoding="utf-8"))
+    rows = {row["Name"]: row for row in csv.DictReader(open(csv_path, encoding="utf-8"))}
+    gpx = open(gpx_path, encoding="utf-8").read()
+    passed = failed = 0
+
+    def check(ok, what):
+        nonlocal passed, failed
+        if ok:
+            passed += 1
+        else:
+            failed += 1
+            print("FAILED:", what)
+
+    for cache in expected:
+        cid = cache["id"]
+        row = rows.get(cid)
+        if not cache["element"]:
+            check(row is None, "cache %s has no title yet got an element" % cid)
+            continue
+        if row is None:
+            check(False, "cache %s has no element" % cid)
+            continue
+        check(float(row["Latitude"]) == float(cache["lat"]), "latitude of %s" % cid)
+        check(float(row["Longitude"]) == float(cache["lon"]), "longitude of %s" % cid)
+        title = "%s [%s]" % (cache["name"], cache["code"])
+        for column in ("Description", "Notes"):
+            if column in row and row[column]:
+                check(row[column].startswith(title), "%s of %s: %r" % (column, cid, row[column]))
+        check(float(row["Difficulty"]) == float(cache["difficulty"]), "difficulty of %s" % cid)
+        check(float(row["Terrain"]) == float(cache["terrain"]), "terrain of %s" % cid)
+        if "Placer" in row:
+            check(row["Placer"] == cache["author"], "placer of %s: %r" % (cid, row["Placer"]))
+        hint = row.get("Hint", "")
+        check(hint.startswith("Создан:") and cache["created"] in hint and cache["region"] in hint,
+              "hints of %s: %r" % (cid, hint[:80]))
+        check(("Атрибуты" in hint) == cache["attributes"], "attributes in the hints of %s" % cid)
+
+    # What GPSBabel does not show: the title and placer in the document itself, and the
+    # surroundings description only where it was asked for.
+    for cache in expected:
+        if not cache["element"]:
+            continue
+        title = "<groundspeak:name>%s [%s]</groundspeak:name>" % (
+            cache["name"].replace("&", "&#38;"), cache["code"])
+        check(title in gpx, "groundspeak:name of %s" % cache["id"])
+        placer = "<groundspeak:placed_by>%s</groundspeak:placed_by>" % cache["author"].replace("&", "&#38;")
+        check(placer in gpx, "placed_by of %s" % cache["id"])
+    long_descriptions = re.findall(r'<groundspeak:long_description html="True">(.*?)</groundspeak:long_description>',
+                                   gpx, re.S)
+    if mode == "terrain":
+        check(all(d.startswith("Описание окружающей местности") for d in long_descriptions),
+              "every long description starts with its heading")
+    else:
+        check(all(d == "" for d in long_descriptions), "no long description without --terrain")
+
+    print("%d passed, %d failed" % (passed, failed))
+    sys.exit(1 if failed else 0)
+
+
+if __name__ == "__main__":
+    main()

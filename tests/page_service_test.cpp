@@ -1,0 +1,88 @@
+// The page client and the run against a real web server.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "conversion_run.h"
+#include "http_failures.h"
+#include "nginx_server.h"
+#include "page_client.h"
+#include "test_support.h"
+
+namespace trelka {
+namespace {
+
+using testing::NginxServer;
+using testing::TempDir;
+
+// windows-1251 text of about size bytes: Cyrillic, markup and every byte above 7F.
+std::string Page(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string page = testing::W("<html><body><p><b>Тайник</b> ");
+  while (page.size() < size) {
+    page += static_cast<char>(0x80 + random() % 128);
+    if (random() % 8 == 0) page += "<br>\r\n";
+  }
+  page.resize(size);
+  return page;
+}
+
+class PageServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    small_ = Page(4 * 1024, 1);
+    large_ = Page(400 * 1024, 2);
+    site_.Write("1.html", small_);
+    site_.Write("2.html", large_);
+    server_ = std::make_unique<NginxServer>(site_.Path().string());
+  }
+
+  TempDir site_;
+  std::string small_, large_;
+  std::unique_ptr<NginxServer> server_;
+};
+
+TEST_F(PageServiceTest, BodiesComeBackByteForByte) {
+  IdHTTP client;
+  EXPECT_EQ(client.Get(CachePageUrl(server_->Address(), "1")), small_);
+  EXPECT_EQ(client.Get(CachePageUrl(server_->Address(), "2")), large_);
+  try {
+    (void)client.Get(CachePageUrl(server_->Address(), "3"));
+    FAIL() << "no failure for a missing page";
+  } catch (const EIdProtocolReplyError& error) {
+    EXPECT_EQ(error.Message(), "404 Not Found");
+    EXPECT_EQ(error.StatusCode(), 404);
+  }
+}
+
+class CountingWindow final : public RunWindow {
+ public:
+  void DisableCheckBox() override {}
+  void DisableSaveButton() override {}
+  void ShowProgress(int index, int total) override { last_progress = ProgressText(index, total); }
+  bool ReadCheckBox() override { return false; }
+  void EnableSaveButton() override { enabled = true; }
+  std::string last_progress;
+  bool enabled = false;
+};
+
+TEST_F(PageServiceTest, MissingPageStopsTheRun) {
+  TempDir dir;
+  const auto path =
+      dir.Write("run.wpt", "h\r\nh\r\nh\r\nh\r\n1,TR1,1,2,\r\n1,TR3,1,2,\r\n1,TR2,1,2,\r\n");
+  CountingWindow window;
+  IdHTTP client;
+  LineList result;
+  try {
+    trelka::Run(path, window, client, server_->Address(), result);
+    FAIL() << "the run did not stop";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.Message(), "404 Not Found");
+  }
+  EXPECT_EQ(window.last_progress, "2 из 3");
+  EXPECT_FALSE(window.enabled);
+  EXPECT_TRUE(result.Empty());
+}
+
+}  // namespace
+}  // namespace trelka
