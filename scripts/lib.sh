@@ -8,6 +8,8 @@ run_packages=(g++ cmake ninja-build pkg-config libicu-dev qt6-base-dev libgl-dev
 # What the tests need on top: GoogleTest, libxml2, the real peers and the fuzzers' compiler.
 test_packages=(python3 libgtest-dev libxml2-dev libxml2-utils nginx-light apache2-utils gpsbabel
   clang libclang-rt-14-dev xvfb xauth gnuplot-nox dpkg-dev file)
+# What scripts/screenshot and scripts/draw-icon need: a virtual X screen and ImageMagick.
+screenshot_packages=(xvfb xauth x11-utils imagemagick)
 
 # Installs the named Debian packages that are not installed yet.
 ensure_packages() {

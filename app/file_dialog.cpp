@@ -1,0 +1,17 @@
+#include "file_dialog.h"
+
+#include <utility>
+
+namespace trelka {
+
+FileDialog::FileDialog(Prompts& prompts, Prompts::FileKind kind, QString filter)
+    : prompts_(prompts), kind_(kind), filter_(std::move(filter)) {}
+
+bool FileDialog::Execute(QWidget* parent) {
+  const auto accepted = prompts_.AskFileName(parent, {kind_, filter_, file_name_});
+  if (!accepted) return false;
+  file_name_ = *accepted;
+  return true;
+}
+
+}  // namespace trelka

@@ -1,0 +1,30 @@
+// A file dialog component of the window: its filter, and the name last accepted in it, which
+// the next opening shows pre-filled. Showing the dialog itself is the Prompts' task.
+#pragma once
+
+#include <QString>
+
+#include "prompts.h"
+
+namespace trelka {
+
+class FileDialog {
+ public:
+  // filter as "description|pattern"; see Prompts::FileRequest.
+  explicit FileDialog(Prompts& prompts, Prompts::FileKind kind, QString filter);
+
+  // Shows the dialog; true when a name was accepted, which FileName() then holds. A cancelled
+  // dialog leaves FileName() as it was.
+  bool Execute(QWidget* parent);
+
+  [[nodiscard]] const QString& FileName() const { return file_name_; }
+  [[nodiscard]] const QString& Filter() const { return filter_; }
+
+ private:
+  Prompts& prompts_;
+  Prompts::FileKind kind_;
+  QString filter_;
+  QString file_name_;
+};
+
+}  // namespace trelka

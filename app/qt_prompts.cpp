@@ -1,0 +1,58 @@
+#include "qt_prompts.h"
+
+namespace trelka {
+
+QStringList QtPrompts::NameFilters(const QString& filter) {
+  const QStringList parts = filter.split(u'|');
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(u';', u' ');
+    QString description = parts[i];
+    // Qt takes the blank before "(" as the separator; a description's own trailing blank
+    // already is one.
+    if (!description.endsWith(u' ')) description += u' ';
+    filters << description + u'(' + patterns + u')';
+  }
+  return filters;
+}
+
+std::unique_ptr<QFileDialog> QtPrompts::MakeFileDialog(QWidget* parent,
+                                                       const FileRequest& request) {
+  auto dialog = std::make_unique<QFileDialog>(parent);
+  dialog->setAcceptMode(request.kind == FileKind::kOpen ? QFileDialog::AcceptOpen
+                                                        : QFileDialog::AcceptSave);
+  // The file button's handler tests existence itself.
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setNameFilters(NameFilters(request.filter));
+  dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog->setDefaultSuffix(QString());
+  dialog->setSizeGripEnabled(true);
+  dialog->setWindowModality(Qt::ApplicationModal);
+  if (!request.file_name.isEmpty()) dialog->selectFile(request.file_name);
+  return dialog;
+}
+
+std::optional<QString> QtPrompts::AskFileName(QWidget* parent, const FileRequest& request) {
+  const auto dialog = MakeFileDialog(parent, request);
+  if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog->selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return files.front();
+}
+
+std::unique_ptr<QMessageBox> QtPrompts::MakeErrorBox(QWidget* parent, const QString& title,
+                                                     const QString& text) {
+  auto box =
+      std::make_unique<QMessageBox>(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+  box->setTextFormat(Qt::PlainText);
+  box->setWindowModality(Qt::ApplicationModal);
+  return box;
+}
+
+void QtPrompts::ShowError(QWidget* parent, const QString& title, const QString& text) {
+  MakeErrorBox(parent, title, text)->exec();
+}
+
+}  // namespace trelka

@@ -1,0 +1,35 @@
+// The production Prompts: a real QFileDialog and a real QMessageBox, each modal. The Make*
+// functions build them without showing them, so their settings can be checked.
+#pragma once
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <memory>
+
+#include "prompts.h"
+
+namespace trelka {
+
+class QtPrompts final : public Prompts {
+ public:
+  QtPrompts() = default;
+
+  [[nodiscard]] std::optional<QString> AskFileName(QWidget* parent,
+                                                   const FileRequest& request) override;
+  void ShowError(QWidget* parent, const QString& title, const QString& text) override;
+
+  // No default suffix, no overwrite question, no existence check, resizable, modal.
+  [[nodiscard]] static std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent,
+                                                                   const FileRequest& request);
+  // The text is shown as plain text: failure messages may quote what a server sent.
+  [[nodiscard]] static std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent,
+                                                                 const QString& title,
+                                                                 const QString& text);
+
+  // "description|pattern|..." as Qt's "description (pattern)" entries; ";" between patterns
+  // becomes the blank Qt separates them with.
+  [[nodiscard]] static QStringList NameFilters(const QString& filter);
+};
+
+}  // namespace trelka

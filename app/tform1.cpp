@@ -1,0 +1,170 @@
+#include "tform1.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+#include "application_title.h"
+#include "atomic_write.h"
+#include "gpx_document.h"
+#include "handler_boundary.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// The layout is in pixels at 96 dpi. Qt scales device-independent pixels and point sizes by
+// the screen's density, so on other screens everything grows in proportion.
+constexpr int kClientWidth = 191;
+constexpr int kClientHeight = 132;
+constexpr QPoint kPosition(192, 114);
+
+constexpr char kFontFamily[] = "MS Sans Serif";
+constexpr qreal kFontPoints = 8;
+constexpr qreal kLabelFontPoints = 16;
+// Where the requested font is missing, the fallback is made smaller until the texts fit;
+// below this a smaller font would not help anyone read them.
+constexpr qreal kSmallestPoints = 5;
+constexpr qreal kPointStep = 0.25;
+// The widest progress text the label is sized for.
+constexpr char kWidestProgress[] = "9999 из 9999";
+
+QRect TextArea(const QAbstractButton& control) {
+  QStyleOptionButton option;
+  option.initFrom(&control);
+  option.text = control.text();
+  const bool check_box = qobject_cast<const QCheckBox*>(&control) != nullptr;
+  return control.style()->subElementRect(
+      check_box ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, &control);
+}
+
+bool Fits(const QFontMetrics& metrics, const QString& text, const QRect& area) {
+  return metrics.horizontalAdvance(text) <= area.width() && metrics.height() <= area.height();
+}
+
+// The largest size, from the requested one down, at which every control's text fits whole.
+QFont FittingFont(QFont font, const std::function<bool(const QFont&)>& fits) {
+  while (!fits(font) && font.pointSizeF() - kPointStep >= kSmallestPoints) {
+    font.setPointSizeF(font.pointSizeF() - kPointStep);
+  }
+  return font;
+}
+
+bool IsExistingFile(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+}  // namespace
+
+TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      OpenDialog1(prompts, trelka::Prompts::FileKind::kOpen, QStringLiteral("файлы Wpt |*.wpt")),
+      Button1(new QPushButton(QStringLiteral("Файл Wpt"), this)),
+      SaveDialog1(prompts, trelka::Prompts::FileKind::kSave, QStringLiteral("Файлы GPX|*.gpx")),
+      Button2(new QPushButton(QStringLiteral("Save"), this)),
+      Label1(new QLabel(this)),
+      CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)),
+      prompts_(prompts),
+      page_service_address_(std::move(page_service_address)),
+      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())) {
+  setObjectName(QStringLiteral("Form1"));
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button2->setObjectName(QStringLiteral("Button2"));
+  Label1->setObjectName(QStringLiteral("Label1"));
+  CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+
+  setWindowTitle(QStringLiteral("Trelka"));
+  setWindowIcon(QIcon(QStringLiteral(":/trelka.png")));
+  setFixedSize(kClientWidth, kClientHeight);
+  move(kPosition);
+  setBackgroundRole(QPalette::Button);
+  setAutoFillBackground(true);
+
+  CheckBox1->setGeometry(8, 8, 177, 17);
+  Button1->setGeometry(8, 32, 177, 25);
+  Button2->setGeometry(8, 64, 177, 25);
+  Label1->setGeometry(8, 96, 177, 25);
+
+  Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  Label1->setWordWrap(false);
+  Label1->setFocusPolicy(Qt::NoFocus);
+  Label1->setBackgroundRole(QPalette::Button);
+  Label1->setAutoFillBackground(true);
+
+  QFont requested(QString::fromLatin1(kFontFamily));
+  requested.setStyleHint(QFont::SansSerif);
+  requested.setPointSizeF(kFontPoints);
+  setFont(FittingFont(requested, [this](const QFont& font) {
+    const QFontMetrics metrics(font);
+    for (const QAbstractButton* control :
+         {static_cast<QAbstractButton*>(CheckBox1), static_cast<QAbstractButton*>(Button1),
+          static_cast<QAbstractButton*>(Button2)}) {
+      if (!Fits(metrics, control->text(), TextArea(*control))) return false;
+    }
+    return true;
+  }));
+  QFont label_font = requested;
+  label_font.setBold(true);
+  label_font.setPointSizeF(kLabelFontPoints);
+  Label1->setFont(FittingFont(label_font, [this](const QFont& font) {
+    return Fits(QFontMetrics(font), QString::fromUtf8(kWidestProgress), Label1->contentsRect());
+  }));
+
+  Button2->setEnabled(false);
+  QWidget::setTabOrder(Button1, Button2);
+  QWidget::setTabOrder(Button2, CheckBox1);
+  Button1->setFocus();
+
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(Button1); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(Button2); });
+  // clicked, not toggled: only the user's toggles count.
+  connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(CheckBox1); });
+}
+
+void TForm1::DisableCheckBox() { CheckBox1->setEnabled(false); }
+
+void TForm1::DisableSaveButton() { Button2->setEnabled(false); }
+
+void TForm1::ShowProgress(int index, int total) {
+  Label1->setText(QString::fromStdString(trelka::ProgressText(index, total)));
+  Label1->repaint();
+  repaint();
+}
+
+bool TForm1::ReadCheckBox() { return CheckBox1->isChecked(); }
+
+void TForm1::EnableSaveButton() { Button2->setEnabled(true); }
+
+void TForm1::Button1Click(QObject* /*Sender*/) {
+  trelka::RunHandler(prompts_, this, application_title_, [this] {
+    if (!OpenDialog1.Execute(this)) return;
+    const std::string path = LocalPath(OpenDialog1.FileName());
+    if (!IsExistingFile(path)) return;
+    trelka::Run(path, *this, IdHTTP1, page_service_address_, ResultDocument);
+  });
+}
+
+void TForm1::Button2Click(QObject* /*Sender*/) {
+  trelka::RunHandler(prompts_, this, application_title_, [this] {
+    if (!SaveDialog1.Execute(this)) return;
+    trelka::WriteFileAtomically(LocalPath(SaveDialog1.FileName()),
+                                {ResultDocument.Text(), trelka::kSaveTrailer});
+    CheckBox1->setEnabled(true);
+  });
+}
+
+void TForm1::CheckBox1Click(QObject* /*Sender*/) {
+  trelka::RunHandler(prompts_, this, application_title_, [this] { Button2->setEnabled(false); });
+}

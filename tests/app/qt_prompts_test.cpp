@@ -1,0 +1,70 @@
+// The production dialogs and error box are built with the settings the window relies on.
+
+#include "qt_prompts.h"
+
+#include <QTest>
+
+using trelka::Prompts;
+using trelka::QtPrompts;
+
+Q_DECLARE_METATYPE(Prompts::FileKind)
+
+class QtPromptsTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void fileDialog_data() {
+    QTest::addColumn<Prompts::FileKind>("kind");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("name_filter");
+    QTest::addColumn<QFileDialog::AcceptMode>("mode");
+    QTest::newRow("open: description with its trailing blank")
+        << Prompts::FileKind::kOpen << QStringLiteral("файлы Wpt |*.wpt")
+        << QStringLiteral("файлы Wpt (*.wpt)") << QFileDialog::AcceptOpen;
+    QTest::newRow("save") << Prompts::FileKind::kSave << QStringLiteral("Файлы GPX|*.gpx")
+                          << QStringLiteral("Файлы GPX (*.gpx)") << QFileDialog::AcceptSave;
+  }
+  void fileDialog() {
+    QFETCH(Prompts::FileKind, kind);
+    QFETCH(QString, filter);
+    QFETCH(QString, name_filter);
+    QFETCH(QFileDialog::AcceptMode, mode);
+    const QString earlier = QDir::temp().filePath(QStringLiteral("earlier-name.x"));
+    const auto dialog = QtPrompts::MakeFileDialog(nullptr, {kind, filter, earlier});
+    QCOMPARE(dialog->acceptMode(), mode);
+    QCOMPARE(dialog->nameFilters(), QStringList{name_filter});
+    QCOMPARE(dialog->defaultSuffix(), QString());
+    QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);  // no existence requirement
+    QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    QVERIFY(!dialog->testOption(QFileDialog::ReadOnly));
+    QVERIFY(dialog->isSizeGripEnabled());
+    QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(dialog->selectedFiles().value(0), earlier);
+  }
+
+  void nameFilters_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("filters");
+    QTest::newRow("two entries") << "Wpt|*.wpt|All|*.*" << QStringList{"Wpt (*.wpt)", "All (*.*)"};
+    QTest::newRow("several patterns") << "Maps|*.wpt;*.gpx" << QStringList{"Maps (*.wpt *.gpx)"};
+    QTest::newRow("a lone description is no entry") << "Wpt" << QStringList{};
+  }
+  void nameFilters() {
+    QFETCH(QString, filter);
+    QFETCH(QStringList, filters);
+    QCOMPARE(QtPrompts::NameFilters(filter), filters);
+  }
+
+  void errorBox() {
+    const auto box = QtPrompts::MakeErrorBox(nullptr, "trelka", "<b>404</b> Not Found.");
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+    QCOMPARE(box->windowTitle(), QStringLiteral("trelka"));
+    QCOMPARE(box->text(), QStringLiteral("<b>404</b> Not Found."));
+    QCOMPARE(box->textFormat(), Qt::PlainText);  // what a server sent is not markup
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+  }
+};
+
+QTEST_MAIN(QtPromptsTest)
+#include "qt_prompts_test.moc"

@@ -1,0 +1,567 @@
+// The real TForm1, driven headless by clicks, with scripted dialogs and a page service on
+// 127.0.0.1: its layout, its states and transitions, progress, failures and saving.
+
+#include "tform1.h"
+
+#include <sys/mount.h>
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "application_title.h"
+#include "page_server.h"
+#include "scripted_prompts.h"
+#include "test_support.h"
+
+using trelka::testing::PageServer;
+using trelka::testing::ReadFileBytes;
+using trelka::testing::ScriptedPrompts;
+using trelka::testing::TempDir;
+
+namespace {
+
+enum class State { kStart, kConverted, kSaved, kStale, kFailed };
+enum class Event {
+  kOpenCancelled,
+  kOpenMissingFile,
+  kOpenFolder,
+  kOpenFile,
+  kOpenFailingFile,
+  kSaveCancelled,
+  kSave,
+  kSaveFails,
+  kToggle,
+};
+
+constexpr std::string_view kWptHeader =
+    "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n";
+
+// What tells the states apart.
+struct Observed {
+  bool check_box = false;
+  bool save = false;
+  bool document = false;
+
+  bool operator==(const Observed&) const = default;
+};
+
+char* toString(const Observed& observed) {
+  return QTest::toString(QStringLiteral("check box %1, save %2, document %3")
+                             .arg(observed.check_box ? "on" : "off", observed.save ? "on" : "off",
+                                  observed.document ? "held" : "empty"));
+}
+
+Observed Expected(State state) {
+  switch (state) {
+    case State::kStart:
+      return {true, false, false};
+    case State::kConverted:
+      return {false, true, true};
+    case State::kSaved:
+      return {true, true, true};
+    case State::kStale:
+      return {true, false, true};
+    case State::kFailed:
+      return {false, false, false};
+  }
+  return {};
+}
+
+// Records the label's text at each of its paints, and "window" for each paint of the form.
+class PaintLog final : public QObject {
+ public:
+  explicit PaintLog(TForm1& form) : form_(form) {
+    form.installEventFilter(this);
+    form.Label1->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      entries.push_back(watched == form_.Label1 ? form_.Label1->text() : QStringLiteral("window"));
+    }
+    return false;
+  }
+  std::vector<QString> entries;
+
+ private:
+  TForm1& form_;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(State)
+Q_DECLARE_METATYPE(Event)
+
+class TForm1Test final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void startState();
+  void layout_data();
+  void layout();
+  void window();
+  void tabOrder();
+  void textsFit();
+  void transitions_data();
+  void transitions();
+  void progress_data();
+  void progress();
+  void showProgressPaintsAtOnce();
+  void failureAtSecondOfThree();
+  void savedBytes();
+  void dialogsRememberNames();
+  void failedSaveLeavesEarlierFile_data();
+  void failedSaveLeavesEarlierFile();
+
+ private:
+  std::string Path(const char* name) const { return (dir_->Path() / name).string(); }
+  QString QPath(const char* name) const { return QString::fromStdString(Path(name)); }
+  Observed Observe() const {
+    return {form_->CheckBox1->isEnabled(), form_->Button2->isEnabled(),
+            !form_->ResultDocument.Empty()};
+  }
+  void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+  void Convert(const QString& path) {
+    prompts_->AcceptNext(path);
+    Click(form_->Button1);
+  }
+  void Save(const QString& path) {
+    prompts_->AcceptNext(path);
+    Click(form_->Button2);
+  }
+  void Reach(State state);
+  void Apply(Event event);
+
+  std::unique_ptr<TempDir> dir_;
+  std::unique_ptr<PageServer> server_;
+  std::unique_ptr<ScriptedPrompts> prompts_;
+  std::unique_ptr<TForm1> form_;
+  QString three_;    // three waypoints
+  QString failing_;  // three waypoints, the second page is missing
+  QString empty_;    // the header only
+};
+
+void TForm1Test::init() {
+  dir_ = std::make_unique<TempDir>();
+  // The cache id 404 has no page.
+  server_ = std::make_unique<PageServer>([](const std::string& request_line) {
+    return request_line.find("cid=404 ") != std::string::npos ? PageServer::NotFoundResponse()
+                                                              : PageServer::PageResponse();
+  });
+  prompts_ = std::make_unique<ScriptedPrompts>();
+  form_ = std::make_unique<TForm1>(*prompts_, server_->Address());
+  three_ = QString::fromStdString(dir_->Write(
+      "three.wpt", std::string(kWptHeader) + "1,TR11,55.1,37.1,\r\n2,TR22,55.2,37.2,\r\n"
+                                             "3,TR33,55.3,37.3,\r\n"));
+  failing_ = QString::fromStdString(dir_->Write(
+      "failing.wpt", std::string(kWptHeader) + "1,TR11,55.1,37.1,\r\n2,TR404,55.2,37.2,\r\n"
+                                               "3,TR33,55.3,37.3,\r\n"));
+  empty_ = QString::fromStdString(dir_->Write("empty.wpt", kWptHeader));
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void TForm1Test::cleanup() {
+  QCOMPARE(prompts_->unexpected_dialogs, 0);
+  QVERIFY(prompts_->answers.empty());
+  form_.reset();
+  prompts_.reset();
+  server_.reset();
+  dir_.reset();
+}
+
+void TForm1Test::Reach(State state) {
+  switch (state) {
+    case State::kStart:
+      break;
+    case State::kConverted:
+      Convert(three_);
+      break;
+    case State::kSaved:
+      Convert(three_);
+      Save(QPath("first.gpx"));
+      break;
+    case State::kStale:
+      Reach(State::kSaved);
+      Click(form_->CheckBox1);
+      break;
+    case State::kFailed:
+      Convert(failing_);
+      prompts_->errors.clear();
+      break;
+  }
+  QCOMPARE(Observe(), Expected(state));
+}
+
+void TForm1Test::Apply(Event event) {
+  switch (event) {
+    case Event::kOpenCancelled:
+      prompts_->CancelNext();
+      Click(form_->Button1);
+      break;
+    case Event::kOpenMissingFile:
+      Convert(QPath("absent.wpt"));
+      break;
+    case Event::kOpenFolder:
+      Convert(QString::fromStdString(dir_->Path().string()));
+      break;
+    case Event::kOpenFile:
+      Convert(three_);
+      break;
+    case Event::kOpenFailingFile:
+      Convert(failing_);
+      break;
+    case Event::kSaveCancelled:
+      prompts_->CancelNext();
+      Click(form_->Button2);
+      break;
+    case Event::kSave:
+      Save(QPath("second.gpx"));
+      break;
+    case Event::kSaveFails:
+      Save(QPath("no-such-folder/second.gpx"));
+      break;
+    case Event::kToggle:
+      Click(form_->CheckBox1);
+      break;
+  }
+}
+
+void TForm1Test::startState() {
+  QCOMPARE(Observe(), Expected(State::kStart));
+  QVERIFY(form_->Button1->isEnabled());
+  QVERIFY(!form_->CheckBox1->isChecked());
+  QCOMPARE(form_->Label1->text(), QString());
+  QCOMPARE(form_->OpenDialog1.FileName(), QString());
+  QCOMPARE(form_->SaveDialog1.FileName(), QString());
+  QCOMPARE(form_->OpenDialog1.Filter(), QStringLiteral("файлы Wpt |*.wpt"));
+  QCOMPARE(form_->SaveDialog1.Filter(), QStringLiteral("Файлы GPX|*.gpx"));
+}
+
+void TForm1Test::layout_data() {
+  QTest::addColumn<QString>("control");
+  QTest::addColumn<QRect>("geometry");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("check box") << "CheckBox1" << QRect(8, 8, 177, 17)
+                             << QStringLiteral("Вставить Описание местности");
+  QTest::newRow("file button") << "Button1" << QRect(8, 32, 177, 25) << QStringLiteral("Файл Wpt");
+  QTest::newRow("save button") << "Button2" << QRect(8, 64, 177, 25) << QStringLiteral("Save");
+  QTest::newRow("progress label") << "Label1" << QRect(8, 96, 177, 25) << QString();
+}
+
+void TForm1Test::layout() {
+  QFETCH(QString, control);
+  QFETCH(QRect, geometry);
+  QFETCH(QString, text);
+  const auto* widget = form_->findChild<QWidget*>(control);
+  QVERIFY(widget != nullptr);
+  QCOMPARE(widget->geometry(), geometry);
+  QCOMPARE(widget->property("text").toString(), text);
+}
+
+void TForm1Test::window() {
+  QCOMPARE(form_->windowTitle(), QStringLiteral("Trelka"));
+  QCOMPARE(form_->size(), QSize(191, 132));
+  QCOMPARE(form_->minimumSize(), form_->maximumSize());
+  QCOMPARE(form_->pos(), QPoint(192, 114));
+  const Qt::WindowFlags flags = form_->windowFlags();
+  QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+  QVERIFY(flags & Qt::WindowCloseButtonHint);
+  QVERIFY(flags & Qt::WindowSystemMenuHint);
+  QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+  QCOMPARE(form_->backgroundRole(), QPalette::Button);
+  QVERIFY(form_->autoFillBackground());
+  QVERIFY(form_->windowIcon().availableSizes().contains(QSize(40, 40)));
+
+  const QLabel& label = *form_->Label1;
+  QCOMPARE(label.alignment(), Qt::AlignHCenter | Qt::AlignTop);
+  QVERIFY(label.font().bold());
+  QVERIFY(!label.wordWrap());
+  QCOMPARE(label.focusPolicy(), Qt::NoFocus);
+  QVERIFY(label.autoFillBackground());
+  QCOMPARE(label.backgroundRole(), form_->backgroundRole());
+  // The label's font is the larger one; the other controls share the window's.
+  QVERIFY(label.font().pointSizeF() > form_->font().pointSizeF());
+  QCOMPARE(form_->CheckBox1->font(), form_->font());
+}
+
+void TForm1Test::tabOrder() {
+  form_->Button2->setEnabled(true);  // so that every control takes part
+  form_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  QCOMPARE(QApplication::focusWidget(), form_->Button1);
+  QTest::keyClick(form_.get(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), form_->Button2);
+  QTest::keyClick(form_.get(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), form_->CheckBox1);
+  QTest::keyClick(form_.get(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), form_->Button1);
+}
+
+// A text that is wider or taller than the area the style draws it in is cut off.
+void TForm1Test::textsFit() {
+  for (QAbstractButton* control : {static_cast<QAbstractButton*>(form_->CheckBox1),
+                                   static_cast<QAbstractButton*>(form_->Button1),
+                                   static_cast<QAbstractButton*>(form_->Button2)}) {
+    QStyleOptionButton option;
+    option.initFrom(control);
+    const QRect area = control->style()->subElementRect(
+        control == form_->CheckBox1 ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
+        &option, control);
+    const QFontMetrics metrics(control->font());
+    QVERIFY2(metrics.horizontalAdvance(control->text()) <= area.width(),
+             qPrintable(control->objectName()));
+    QVERIFY2(metrics.height() <= area.height(), qPrintable(control->objectName()));
+  }
+  const QFontMetrics label(form_->Label1->font());
+  QVERIFY(label.horizontalAdvance(QStringLiteral("999 из 999")) <= form_->Label1->width());
+  QVERIFY(label.height() <= form_->Label1->height());
+}
+
+void TForm1Test::transitions_data() {
+  QTest::addColumn<State>("from");
+  QTest::addColumn<Event>("event");
+  QTest::addColumn<State>("to");
+  QTest::addColumn<int>("dialogs");
+  QTest::addColumn<int>("errors");
+  QTest::addColumn<QString>("label");  // "" for unchanged
+
+  const QString same;
+  const QString done = QStringLiteral("3 из 3");
+  const QString failed = QStringLiteral("2 из 3");
+  using S = State;
+  using E = Event;
+  // clang-format off
+  QTest::newRow("start: open cancelled") << S::kStart << E::kOpenCancelled << S::kStart << 1 << 0 << same;
+  QTest::newRow("start: missing file") << S::kStart << E::kOpenMissingFile << S::kStart << 1 << 0 << same;
+  QTest::newRow("start: a folder") << S::kStart << E::kOpenFolder << S::kStart << 1 << 0 << same;
+  QTest::newRow("converted: open cancelled") << S::kConverted << E::kOpenCancelled << S::kConverted << 1 << 0 << same;
+  QTest::newRow("saved: missing file") << S::kSaved << E::kOpenMissingFile << S::kSaved << 1 << 0 << same;
+  QTest::newRow("stale: a folder") << S::kStale << E::kOpenFolder << S::kStale << 1 << 0 << same;
+  QTest::newRow("failed: open cancelled") << S::kFailed << E::kOpenCancelled << S::kFailed << 1 << 0 << same;
+  QTest::newRow("start: run") << S::kStart << E::kOpenFile << S::kConverted << 1 << 0 << done;
+  QTest::newRow("converted: run again") << S::kConverted << E::kOpenFile << S::kConverted << 1 << 0 << done;
+  QTest::newRow("saved: run again") << S::kSaved << E::kOpenFile << S::kConverted << 1 << 0 << done;
+  QTest::newRow("stale: run again") << S::kStale << E::kOpenFile << S::kConverted << 1 << 0 << done;
+  QTest::newRow("failed: run again") << S::kFailed << E::kOpenFile << S::kConverted << 1 << 0 << done;
+  QTest::newRow("start: run fails") << S::kStart << E::kOpenFailingFile << S::kFailed << 1 << 1 << failed;
+  QTest::newRow("saved: run fails") << S::kSaved << E::kOpenFailingFile << S::kFailed << 1 << 1 << failed;
+  QTest::newRow("converted: save cancelled") << S::kConverted << E::kSaveCancelled << S::kConverted << 1 << 0 << same;
+  QTest::newRow("saved: save cancelled") << S::kSaved << E::kSaveCancelled << S::kSaved << 1 << 0 << same;
+  QTest::newRow("converted: save") << S::kConverted << E::kSave << S::kSaved << 1 << 0 << same;
+  QTest::newRow("saved: save again") << S::kSaved << E::kSave << S::kSaved << 1 << 0 << same;
+  QTest::newRow("converted: save fails") << S::kConverted << E::kSaveFails << S::kConverted << 1 << 1 << same;
+  QTest::newRow("saved: save fails") << S::kSaved << E::kSaveFails << S::kSaved << 1 << 1 << same;
+  QTest::newRow("saved: toggle") << S::kSaved << E::kToggle << S::kStale << 0 << 0 << same;
+  QTest::newRow("stale: toggle") << S::kStale << E::kToggle << S::kStale << 0 << 0 << same;
+  QTest::newRow("start: toggle") << S::kStart << E::kToggle << S::kStart << 0 << 0 << same;
+  // Disabled controls take no clicks.
+  QTest::newRow("converted: check box is dead") << S::kConverted << E::kToggle << S::kConverted << 0 << 0 << same;
+  QTest::newRow("failed: check box is dead") << S::kFailed << E::kToggle << S::kFailed << 0 << 0 << same;
+  QTest::newRow("start: save is dead") << S::kStart << E::kSaveCancelled << S::kStart << 0 << 0 << same;
+  QTest::newRow("stale: save is dead") << S::kStale << E::kSaveCancelled << S::kStale << 0 << 0 << same;
+  QTest::newRow("failed: save is dead") << S::kFailed << E::kSaveCancelled << S::kFailed << 0 << 0 << same;
+  // clang-format on
+}
+
+void TForm1Test::transitions() {
+  QFETCH(State, from);
+  QFETCH(Event, event);
+  QFETCH(State, to);
+  QFETCH(int, dialogs);
+  QFETCH(int, errors);
+  QFETCH(QString, label);
+
+  Reach(from);
+  const QString label_before = form_->Label1->text();
+  const std::string document_before = form_->ResultDocument.Text();
+  const bool checked_before = form_->CheckBox1->isChecked();
+  const std::size_t dialogs_before = prompts_->requests.size();
+
+  Apply(event);
+  // A click on a disabled button opens no dialog; drop the answer it left unused.
+  if (dialogs == 0) prompts_->answers.clear();
+
+  QCOMPARE(Observe(), Expected(to));
+  QCOMPARE(static_cast<int>(prompts_->requests.size() - dialogs_before), dialogs);
+  QCOMPARE(static_cast<int>(prompts_->errors.size()), errors);
+  QCOMPARE(form_->Label1->text(), label.isEmpty() ? label_before : label);
+  QVERIFY(form_->Button1->isEnabled());
+  if (to == from && event != Event::kOpenFile) {
+    QCOMPARE(form_->ResultDocument.Text(), document_before);
+  }
+  const bool toggled = event == Event::kToggle && form_->CheckBox1->isEnabled();
+  QCOMPARE(form_->CheckBox1->isChecked(), toggled ? !checked_before : checked_before);
+}
+
+void TForm1Test::progress_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QStringList>("shown");
+  QTest::addColumn<int>("requests");
+  QTest::newRow("three waypoints") << "three" << QStringList{"1 из 3", "2 из 3", "3 из 3"} << 3;
+  QTest::newRow("header only") << "empty" << QStringList{} << 0;
+}
+
+void TForm1Test::progress() {
+  QFETCH(QString, file);
+  QFETCH(QStringList, shown);
+  QFETCH(int, requests);
+  PaintLog log(*form_);
+  Convert(file == "three" ? three_ : empty_);
+
+  // Each text reaches the screen during the run, the label first and then the window.
+  QStringList painted;
+  for (std::size_t i = 0; i < log.entries.size(); ++i) {
+    const QString& entry = log.entries[i];
+    if (entry == "window" || entry.isEmpty() || (!painted.isEmpty() && painted.back() == entry)) {
+      continue;
+    }
+    painted << entry;
+    QVERIFY(i + 1 < log.entries.size());
+    QCOMPARE(log.entries[i + 1], QStringLiteral("window"));
+  }
+  QCOMPARE(painted, shown);
+  QCOMPARE(form_->Label1->text(), shown.isEmpty() ? QString() : shown.back());
+  QCOMPARE(Observe(), Expected(State::kConverted));
+  QCOMPARE(static_cast<int>(server_->RequestLines().size()), requests);
+  if (requests == 3) {
+    QCOMPARE(server_->RequestLines()[1], std::string("GET /cache.php?cid=22 HTTP/1.0"));
+  }
+}
+
+void TForm1Test::showProgressPaintsAtOnce() {
+  PaintLog log(*form_);
+  form_->ShowProgress(12, 345);
+  // No event loop pass: both paints happened inside the call.
+  const std::vector<QString> first_two(
+      log.entries.begin(), log.entries.begin() + std::min<std::size_t>(2, log.entries.size()));
+  QCOMPARE(first_two,
+           (std::vector<QString>{QStringLiteral("12 из 345"), QStringLiteral("window")}));
+}
+
+void TForm1Test::failureAtSecondOfThree() {
+  Convert(failing_);
+  QCOMPARE(static_cast<int>(prompts_->errors.size()), 1);
+  QCOMPARE(prompts_->errors[0].text, QStringLiteral("404 Not Found."));
+  QCOMPARE(prompts_->errors[0].title,
+           trelka::ApplicationTitle(QCoreApplication::applicationFilePath()));
+  QVERIFY(!prompts_->errors[0].title.isEmpty());
+  QCOMPARE(form_->Label1->text(), QStringLiteral("2 из 3"));
+  QCOMPARE(Observe(), Expected(State::kFailed));
+  QVERIFY(form_->Button1->isEnabled());
+  QCOMPARE(static_cast<int>(server_->RequestLines().size()), 2);
+}
+
+void TForm1Test::savedBytes() {
+  Convert(three_);
+  dir_->Write("replaced.gpx", "an older file that is replaced without a question");
+  Save(QPath("replaced.gpx"));
+  Save(QPath("no-extension"));
+  QVERIFY(prompts_->errors.empty());
+
+  const std::string first = ReadFileBytes(Path("replaced.gpx"));
+  QCOMPARE(first, form_->ResultDocument.Text() + "\r\n");
+  QVERIFY(first.starts_with("<?xml"));  // no byte-order mark
+  QVERIFY(first.ends_with("</gpx>\r\n\r\n"));
+  QCOMPARE(trelka::testing::XmlProblem(first), std::string());
+  QCOMPARE(ReadFileBytes(Path("no-extension")), first);
+  QVERIFY(!std::filesystem::exists(Path("no-extension.gpx")));
+}
+
+void TForm1Test::dialogsRememberNames() {
+  Convert(three_);
+  prompts_->CancelNext();
+  Click(form_->Button1);
+  Convert(empty_);
+  Save(QPath("a.gpx"));
+  prompts_->CancelNext();
+  Click(form_->Button2);
+  Save(QPath("b.gpx"));
+
+  const auto& asked = prompts_->requests;
+  QCOMPARE(asked.size(), std::size_t{6});
+  using Kind = trelka::Prompts::FileKind;
+  const std::vector<std::pair<Kind, QString>> expected = {
+      {Kind::kOpen, QString()}, {Kind::kOpen, three_},         {Kind::kOpen, three_},
+      {Kind::kSave, QString()}, {Kind::kSave, QPath("a.gpx")}, {Kind::kSave, QPath("a.gpx")},
+  };
+  for (std::size_t i = 0; i < asked.size(); ++i) {
+    QCOMPARE(asked[i].kind, expected[i].first);
+    QCOMPARE(asked[i].file_name, expected[i].second);
+    QCOMPARE(asked[i].filter, asked[i].kind == Kind::kOpen ? QStringLiteral("файлы Wpt |*.wpt")
+                                                           : QStringLiteral("Файлы GPX|*.gpx"));
+  }
+  QCOMPARE(form_->SaveDialog1.FileName(), QPath("b.gpx"));
+}
+
+void TForm1Test::failedSaveLeavesEarlierFile_data() {
+  QTest::addColumn<QString>("target");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("a folder that does not exist")
+      << "missing folder" << QStringLiteral("Invalid filename.");
+  QTest::newRow("a full device") << "/dev/full" << QStringLiteral("I/O error 28.");
+  QTest::newRow("a read-only mount") << "read-only" << QStringLiteral("File access denied.");
+}
+
+void TForm1Test::failedSaveLeavesEarlierFile() {
+  QFETCH(QString, target);
+  QFETCH(QString, message);
+
+  constexpr std::string_view kEarlier = "the earlier file";
+  std::string path;
+  std::string mount_point;
+  if (target == "missing folder") {
+    path = Path("missing/out.gpx");
+  } else if (target == "/dev/full") {
+    if (!std::filesystem::exists("/dev/full")) QSKIP("no /dev/full here");
+    path = "/dev/full";
+  } else {
+    std::filesystem::create_directory(Path("source"));
+    std::filesystem::create_directory(Path("mounted"));
+    dir_->Write("source/kept.gpx", kEarlier);
+    mount_point = Path("mounted");
+    if (::mount(Path("source").c_str(), mount_point.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+      QSKIP("cannot bind-mount here (needs root)");
+    }
+    if (::mount(nullptr, mount_point.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) !=
+        0) {
+      ::umount2(mount_point.c_str(), MNT_DETACH);
+      QSKIP("cannot make the bind mount read-only here");
+    }
+    path = mount_point + "/kept.gpx";
+  }
+  struct Unmount {
+    std::string point;
+    ~Unmount() {
+      if (!point.empty()) ::umount2(point.c_str(), MNT_DETACH);
+    }
+  } unmount{mount_point};
+
+  Convert(three_);
+  Save(QPath("first.gpx"));
+  const std::string saved = ReadFileBytes(Path("first.gpx"));
+  Save(QString::fromStdString(path));
+
+  QCOMPARE(static_cast<int>(prompts_->errors.size()), 1);
+  QCOMPARE(prompts_->errors[0].text, message);
+  QCOMPARE(Observe(), Expected(State::kSaved));
+  QCOMPARE(ReadFileBytes(Path("first.gpx")), saved);
+  if (!mount_point.empty()) {
+    QCOMPARE(ReadFileBytes(path), std::string(kEarlier));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(mount_point),
+                           std::filesystem::directory_iterator()),
+             1);
+  }
+}
+
+QTEST_MAIN(TForm1Test)
+#include "tform1_test.moc"
