@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace trelka::testing {
@@ -37,7 +38,13 @@ bool Readable(int fd, int ms) {
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(std::vector<Reply> replies) : replies_(std::move(replies)) {
+LoopbackServer::LoopbackServer(std::vector<Reply> replies)
+    : LoopbackServer([replies = std::move(replies), served = std::size_t{0}](
+                         const std::string&) mutable {
+        return replies.at(std::min(served++, replies.size() - 1));
+      }) {}
+
+LoopbackServer::LoopbackServer(Script script) : script_(std::move(script)) {
   listener_ = ListenOnLoopback(port_);
   thread_ = std::thread([this] { Serve(); });
 }
@@ -55,20 +62,23 @@ std::vector<std::string> LoopbackServer::Requests() const {
   return requests_;
 }
 
+std::vector<std::string> LoopbackServer::RequestLines() const {
+  std::vector<std::string> lines;
+  for (const std::string& request : Requests()) lines.push_back(request.substr(0, request.find("\r\n")));
+  return lines;
+}
+
 void LoopbackServer::Serve() {
-  std::size_t served = 0;
   while (!stopping_) {
     if (!Readable(listener_, kPollMs)) continue;
     const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0) continue;
-    const Reply& reply = replies_.at(std::min(served, replies_.size() - 1));
-    ++served;
-    Answer(connection, reply);
+    Answer(connection);
     ::close(connection);
   }
 }
 
-void LoopbackServer::Answer(int connection, const Reply& reply) {
+void LoopbackServer::Answer(int connection) {
   // The request ends with its empty line; a client that never sends one is answered anyway.
   std::string request;
   for (int waited = 0; request.find("\r\n\r\n") == std::string::npos && waited < kRequestWaitMs;) {
@@ -85,6 +95,7 @@ void LoopbackServer::Answer(int connection, const Reply& reply) {
     std::lock_guard lock(mutex_);
     requests_.push_back(request);
   }
+  const Reply reply = script_(request);
   std::string_view rest = reply.bytes;
   while (!rest.empty()) {
     const ssize_t sent = ::send(connection, rest.data(), rest.size(), MSG_NOSIGNAL);

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,8 +21,12 @@ struct Reply {
 
 class LoopbackServer {
  public:
+  // Chooses the reply from the bytes of the request.
+  using Script = std::function<Reply(const std::string& request)>;
+
   // Connection i gets replies[i]; connections past the end get the last reply.
   explicit LoopbackServer(std::vector<Reply> replies);
+  explicit LoopbackServer(Script script);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -31,12 +36,14 @@ class LoopbackServer {
   [[nodiscard]] std::string Address() const;
   // The bytes each connection sent before the server answered it.
   [[nodiscard]] std::vector<std::string> Requests() const;
+  // The first line of each request, without its line break.
+  [[nodiscard]] std::vector<std::string> RequestLines() const;
 
  private:
   void Serve();
-  void Answer(int connection, const Reply& reply);
+  void Answer(int connection);
 
-  std::vector<Reply> replies_;
+  Script script_;
   int listener_ = -1;
   std::uint16_t port_ = 0;
   std::atomic<bool> stopping_{false};

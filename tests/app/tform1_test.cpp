@@ -16,11 +16,12 @@
 #include <vector>
 
 #include "application_title.h"
-#include "page_server.h"
+#include "loopback_server.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
-using trelka::testing::PageServer;
+using trelka::testing::LoopbackServer;
+using trelka::testing::Reply;
 using trelka::testing::ReadFileBytes;
 using trelka::testing::ScriptedPrompts;
 using trelka::testing::TempDir;
@@ -142,7 +143,7 @@ class TForm1Test final : public QObject {
   void Apply(Event event);
 
   std::unique_ptr<TempDir> dir_;
-  std::unique_ptr<PageServer> server_;
+  std::unique_ptr<LoopbackServer> server_;
   std::unique_ptr<ScriptedPrompts> prompts_;
   std::unique_ptr<TForm1> form_;
   QString three_;    // three waypoints
@@ -150,12 +151,19 @@ class TForm1Test final : public QObject {
   QString empty_;    // the header only
 };
 
+// A cache page that yields an element, and the answer for a cache that does not exist.
+const std::string kPageResponse =
+    "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=windows-1251\r\n\r\n"
+    "<html><body><p><b>Cache</b> a cache page</body></html>";
+const std::string kNotFoundResponse =
+    "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html>no such cache</html>";
+
 void TForm1Test::init() {
   dir_ = std::make_unique<TempDir>();
   // The cache id 404 has no page.
-  server_ = std::make_unique<PageServer>([](const std::string& request_line) {
-    return request_line.find("cid=404 ") != std::string::npos ? PageServer::NotFoundResponse()
-                                                              : PageServer::PageResponse();
+  server_ = std::make_unique<LoopbackServer>([](const std::string& request) {
+    return request.find("cid=404 ") != std::string::npos ? Reply{kNotFoundResponse}
+                                                         : Reply{kPageResponse};
   });
   prompts_ = std::make_unique<ScriptedPrompts>();
   form_ = std::make_unique<TForm1>(*prompts_, server_->Address());
