@@ -39,10 +39,10 @@ bool Readable(int fd, int ms) {
 }  // namespace
 
 LoopbackServer::LoopbackServer(std::vector<Reply> replies)
-    : LoopbackServer([replies = std::move(replies), served = std::size_t{0}](
-                         const std::string&) mutable {
-        return replies.at(std::min(served++, replies.size() - 1));
-      }) {}
+    : LoopbackServer(
+          [replies = std::move(replies), served = std::size_t{0}](const std::string&) mutable {
+            return replies.at(std::min(served++, replies.size() - 1));
+          }) {}
 
 LoopbackServer::LoopbackServer(Script script) : script_(std::move(script)) {
   listener_ = ListenOnLoopback(port_);
@@ -64,7 +64,8 @@ std::vector<std::string> LoopbackServer::Requests() const {
 
 std::vector<std::string> LoopbackServer::RequestLines() const {
   std::vector<std::string> lines;
-  for (const std::string& request : Requests()) lines.push_back(request.substr(0, request.find("\r\n")));
+  for (const std::string& request : Requests())
+    lines.push_back(request.substr(0, request.find("\r\n")));
   return lines;
 }
 

@@ -21,8 +21,8 @@
 #include "test_support.h"
 
 using trelka::testing::LoopbackServer;
-using trelka::testing::Reply;
 using trelka::testing::ReadFileBytes;
+using trelka::testing::Reply;
 using trelka::testing::ScriptedPrompts;
 using trelka::testing::TempDir;
 
