@@ -14,7 +14,7 @@ namespace trelka {
 
 namespace {
 
-constexpr std::size_t kReceiveSize = 64 * 1024;
+constexpr std::size_t kReceiveSize = std::size_t{64} * 1024;
 
 [[noreturn]] void RaiseTooLarge(std::string_view what) {
   throw EResponseTooLarge("Response " + std::string(what) + " exceeds 64 MiB");

@@ -3,8 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <string_view>
 
 #include "file_failure.h"
 #include "text_primitives.h"
@@ -14,7 +15,7 @@ namespace trelka {
 namespace {
 
 constexpr char kCtrlZ = '\x1A';
-constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::size_t kReadSize = std::size_t{64} * 1024;
 
 // Field 3 or 4 at the front of what is left of the line, without the comma that ends it.
 std::string LeadingField(const std::string& line) { return Copy(line, 1, Pos(",", line) - 1); }
@@ -75,15 +76,17 @@ std::string WaypointFile::ReadLine() {
   std::string line;
   if (AtEnd()) return line;
   while (Fill()) {
-    const char* start = buffer_.data() + next_;
-    const std::size_t left = buffer_.size() - next_;
-    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', left));
-    const std::size_t take = lf ? static_cast<std::size_t>(lf - start) : left;
-    for (std::size_t i = 0; i < take; ++i) {
-      if (start[i] != '\r') line += start[i];
+    const std::string_view rest = std::string_view(buffer_).substr(next_);
+    const std::size_t lf = rest.find('\n');
+    const std::string_view piece = rest.substr(0, lf);
+    // Every CR is dropped, whether or not a LF follows it.
+    for (std::size_t from = 0; from < piece.size();) {
+      const std::size_t cr = std::min(piece.find('\r', from), piece.size());
+      line.append(piece.substr(from, cr - from));
+      from = cr + 1;
     }
-    next_ += take;
-    if (lf) {
+    next_ += piece.size();
+    if (lf != std::string_view::npos) {
       ++next_;
       break;
     }
