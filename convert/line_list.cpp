@@ -17,18 +17,17 @@ namespace {
 // Whether text is exactly what Text() would give for its lines: every line ends in CR LF,
 // there is no other CR or LF, and no NUL. Counts the lines on the way.
 bool InReadBackForm(std::string_view text, std::size_t& lines) {
+  if (text.find('\0') != std::string_view::npos) return false;
+  // Every CR must start a CR LF; then there are as many lines as CRs, and the form holds
+  // when there are exactly as many LFs.
   lines = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\0') return false;
-    if (c == '\n') return false;  // an LF that is not part of a CR LF checked below
-    if (c == '\r') {
-      if (i + 1 >= text.size() || text[i + 1] != '\n') return false;
-      ++i;
-      ++lines;
-    }
+  for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
+       cr = text.find('\r', cr + 2)) {
+    if (cr + 1 >= text.size() || text[cr + 1] != '\n') return false;
+    ++lines;
   }
-  return text.empty() || text.ends_with("\r\n");
+  const auto lfs = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  return lfs == lines && (text.empty() || text.ends_with("\r\n"));
 }
 
 // Finds the line breaks of one text in order. Each kind is looked up with memchr and the
