@@ -1,7 +1,6 @@
 #include "handler_boundary.h"
 
 #include <exception>
-#include <new>
 #include <string>
 
 #include "codepage.h"
@@ -15,12 +14,8 @@ void RunHandler(Prompts& prompts, QWidget* window, const QString& title,
   try {
     handler();
     return;
-  } catch (const Failure& failure) {
-    message = failure.Message();
-  } catch (const std::bad_alloc&) {
-    message = kOutOfMemoryMessage;
-  } catch (const std::exception& other) {
-    message = other.what();
+  } catch (const std::exception&) {
+    message = FailureMessageOf(std::current_exception());
   }
   // Shown outside the catch, so a memory exhaustion's exception is released by then.
   prompts.ShowError(window, title,

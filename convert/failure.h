@@ -34,4 +34,9 @@ class FileFailure : public Failure {
 // The message shown for memory exhaustion, which is not a Failure.
 inline constexpr std::string_view kOutOfMemoryMessage = "Out of memory";
 
+// The message to show for a caught exception: a Failure's own, kOutOfMemoryMessage for
+// memory exhaustion, what() of any other standard exception. Shared by the entry points, so
+// that the window and trelka-batch report a failure alike.
+[[nodiscard]] std::string FailureMessageOf(const std::exception_ptr& caught);
+
 }  // namespace trelka

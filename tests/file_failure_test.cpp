@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 
 #include "failure.h"
 #include "test_support.h"
@@ -28,6 +30,13 @@ TEST(FailureDisplayTextTest, AppendsAFullStopAfterCharactersAboveIt) {
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(FailureDisplayText(c.message), c.shown) << c.message;
+}
+
+TEST(FailureMessageOfTest, NamesEveryKindOfCaughtException) {
+  EXPECT_EQ(FailureMessageOf(std::make_exception_ptr(FileFailure("File not found"))),
+            "File not found");
+  EXPECT_EQ(FailureMessageOf(std::make_exception_ptr(std::bad_alloc())), "Out of memory");
+  EXPECT_EQ(FailureMessageOf(std::make_exception_ptr(std::runtime_error("odd"))), "odd");
 }
 
 TEST(FileFailureMessageTest, MapsErrorNumbers) {

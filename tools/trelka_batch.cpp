@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <new>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,15 +123,9 @@ int main(int argc, char** argv) {
     trelka::Run(options.waypoint_file, window, pages, options.service, result_document);
     trelka::WriteFileAtomically(options.gpx_file, {result_document.Text(), trelka::kSaveTrailer});
     return 0;
-  } catch (const trelka::Failure& failure) {
+  } catch (const std::exception&) {
     window.EndLine();
-    ShowFailure(failure.Message());
-  } catch (const std::bad_alloc&) {
-    window.EndLine();
-    ShowFailure(trelka::kOutOfMemoryMessage);
-  } catch (const std::exception& other) {
-    window.EndLine();
-    ShowFailure(other.what());
+    ShowFailure(trelka::FailureMessageOf(std::current_exception()));
   }
   return 1;
 }
