@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "http_failures.h"
+#include "text_primitives.h"
 
 namespace trelka {
 
@@ -105,12 +106,6 @@ bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 std::string_view WithoutLeadingBlanks(std::string_view text) {
   while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
   return text;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
-  });
 }
 
 // Header lines up to the empty line. A line that starts with a blank or tab continues the one

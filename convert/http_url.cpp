@@ -4,16 +4,11 @@
 #include <charconv>
 
 #include "http_failures.h"
+#include "text_primitives.h"
 
 namespace trelka {
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return (x >= 'A' && x <= 'Z' ? x + 32 : x) == (y >= 'A' && y <= 'Z' ? y + 32 : y);
-  });
-}
 
 std::uint16_t PortOr80(std::string_view text) {
   unsigned value = 0;

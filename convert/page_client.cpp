@@ -16,6 +16,7 @@
 #include "http_response.h"
 #include "http_url.h"
 #include "socket_errors.h"
+#include "text_primitives.h"
 
 namespace trelka {
 
@@ -46,10 +47,7 @@ bool ParseDottedIpv4(std::string_view text, in_addr& address) {
 
 in_addr Resolve(const std::string& host) {
   in_addr address{};
-  std::string upper = host;
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-  if (upper == "LOCALHOST") {
+  if (EqualsIgnoringCase(host, "LOCALHOST")) {
     address.s_addr = htonl(INADDR_LOOPBACK);
     return address;
   }
@@ -94,12 +92,12 @@ class Connection final : public ByteSource {
     peer.sin_port = htons(port);
     peer.sin_addr = address;
     if (::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
-      if (errno != EINPROGRESS) Fail(errno);
+      if (errno != EINPROGRESS) RaiseSocketError(errno);
       if (!Wait(fd_, POLLOUT, connect_limit)) throw EIdSocketError(kWsaTimedOut);
       int error = 0;
       socklen_t length = sizeof error;
       ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length);
-      if (error != 0) Fail(error);
+      if (error != 0) RaiseSocketError(error);
     }
   }
   ~Connection() override { ::close(fd_); }
@@ -116,7 +114,7 @@ class Connection final : public ByteSource {
       } else if (errno == EAGAIN) {
         if (!Wait(fd_, POLLOUT, receive_limit_)) throw EIdSocketError(kWsaTimedOut);
       } else if (errno != EINTR) {
-        Fail(errno);
+        RaiseSocketError(errno);
       }
     }
   }
@@ -128,7 +126,7 @@ class Connection final : public ByteSource {
       if (errno == EAGAIN) {
         if (!Wait(fd_, POLLIN, receive_limit_)) throw EIdSocketError(kWsaTimedOut);
       } else if (errno != EINTR) {
-        Fail(errno);
+        RaiseSocketError(errno);
       }
     }
   }
@@ -136,8 +134,6 @@ class Connection final : public ByteSource {
   void ShutDownSending() { ::shutdown(fd_, SHUT_WR); }
 
  private:
-  [[noreturn]] void Fail(int error_number) { RaiseSocketError(error_number); }
-
   int fd_ = -1;
   std::chrono::milliseconds receive_limit_;
 };

@@ -1,5 +1,7 @@
 #include "text_primitives.h"
 
+#include <algorithm>
+
 namespace trelka {
 
 namespace {
@@ -32,6 +34,12 @@ void Insert(std::string_view source, std::string& s, TextPos index) {
   if (index < 1) index = 1;
   if (index > Length(s)) index = Length(s) + 1;
   s.insert(static_cast<size_t>(index - 1), source);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 }  // namespace trelka

@@ -27,4 +27,8 @@ void Delete(std::string& s, TextPos index, TextPos count);
 // end appends; an empty source changes nothing.
 void Insert(std::string_view source, std::string& s, TextPos index);
 
+// Whether a and b are equal when the ASCII letters are compared without regard to case; bytes
+// above 127 are compared as they are.
+[[nodiscard]] bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace trelka

@@ -65,5 +65,17 @@ TEST(InsertTest, ClampsIndex) {
   EXPECT_EQ(empty, "X");
 }
 
+TEST(EqualsIgnoringCaseTest, OnlyAsciiLettersFold) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool equal;
+  } cases[] = {
+      {"LocalHost", "LOCALHOST", true}, {"https", "HTTPS", true}, {"", "", true},
+      {"http", "https", false},         {"\xC0", "\xE0", false},  {"[", "{", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.equal) << c.a << " " << c.b;
+}
+
 }  // namespace
 }  // namespace trelka

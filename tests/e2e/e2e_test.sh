@@ -7,17 +7,10 @@
 set -u
 batch=$1
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../nginx/pages.sh"
 work=$(mktemp -d)
-nginx_pid=
-stop_nginx() {
-  if [ -n "$nginx_pid" ]; then
-    kill "$nginx_pid" 2>/dev/null
-    wait "$nginx_pid" 2>/dev/null
-  fi
-  nginx_pid=
-}
 cleanup() {
-  stop_nginx
+  stop_pages
   mountpoint -q "$work/small" 2>/dev/null && umount "$work/small"
   rm -rf "$work"
 }
@@ -36,21 +29,11 @@ check() {
   fi
 }
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-service=http://127.0.0.1:$port
-start_nginx() {  # site folder
-  timeout 600 bash "$here/../nginx/serve_pages.sh" "$1" "$port" &
-  nginx_pid=$!
-  for _ in $(seq 100); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "nginx did not start"
-  return 1
-}
+pages_port=$(free_loopback_port)
+service=http://127.0.0.1:$pages_port
 
 python3 "$here/make_site.py" "$work/catalogue" 220
-start_nginx "$work/catalogue/site"
+start_pages "$work/catalogue/site"
 
 for mode in plain terrain; do
   flag=
@@ -81,14 +64,14 @@ for _ in $(seq 600); do
   grep -q '^20 из' "$work/killed.err" 2>/dev/null && break
   sleep 0.01
 done
-stop_nginx
+stop_pages
 wait "$batch_pid"
 check "the run fails when the page service stops" test $? -eq 1
 # Usually the next connection is refused; a request caught in flight is cut instead.
 check "with the socket error's message" \
   grep -qE '^(Socket Error # 1006[01]|Socket Error # 10054|Connection Closed Gracefully\.)' "$work/killed.err"
 check "and nothing is written" test "$(cat "$work/kept.gpx")" = "earlier"
-start_nginx "$work/catalogue/site"
+start_pages "$work/catalogue/site"
 "$batch" --service "$service" "$work/catalogue/caches.wpt" "$work/kept.gpx" 2>/dev/null
 check "the next run after a restart succeeds" cmp -s "$work/kept.gpx" "$work/plain.gpx"
 
