@@ -16,6 +16,8 @@ struct CacheRecord {
   std::string attributes;         // the block from "Атрибуты"; empty when the page has none
   std::string short_description;  // the cache description, cleaned
   std::string long_description;   // the surroundings description; empty unless asked for
+
+  bool operator==(const CacheRecord&) const = default;
 };
 
 }  // namespace trelka

@@ -1,5 +1,6 @@
 // Arbitrary page bytes through the page cuts and into a whole document, with the terrain flag
-// set and cleared: the document must always be well-formed XML.
+// set and cleared: the document must always be well-formed XML, and on pages small enough for
+// the faithful cuts the fields must be theirs.
 #include <libxml/parser.h>
 
 #include <cstdint>
@@ -7,9 +8,17 @@
 #include <string>
 #include <string_view>
 
+#include "faithful_extraction.h"
 #include "gpx_document.h"
 #include "line_list.h"
 #include "page_extraction.h"
+
+namespace {
+
+// The faithful cuts are quadratic; beyond this they would slow the fuzzer down too much.
+constexpr std::size_t kFaithfulBytes = 4096;
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view page(reinterpret_cast<const char*>(data), size);
@@ -17,6 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     trelka::LineList header(trelka::HeaderText());
     trelka::LineList elements;
     const auto record = trelka::Extract(page, include_terrain);
+    if (size <= kFaithfulBytes && record != trelka::faithful::Extract(page, include_terrain)) {
+      std::abort();
+    }
     if (record) trelka::AppendWaypoint(elements, {"3004", "55.75", "37.61"}, *record);
     const trelka::LineList document = trelka::FinishDocument(header, elements);
     const std::string& text = document.Text();

@@ -1,15 +1,18 @@
-# Shared by the scripts: installing what is missing, and the build folders.
-# Sourced, not run.
+# Shared by the scripts: installing what is missing, building with a preset, and the check
+# that a window can be shown. Sourced, not run.
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building and running the programs needs.
 run_packages=(g++ cmake ninja-build pkg-config libicu-dev qt6-base-dev libgl-dev)
-# What the tests need on top: GoogleTest, libxml2, the real peers and the fuzzers' compiler.
+# What the tests need on top: GoogleTest, libxml2, the real peers, the formatter and checker,
+# and the fuzzers' compiler.
 test_packages=(python3 libgtest-dev libxml2-dev libxml2-utils nginx-light apache2-utils gpsbabel
-  clang libclang-rt-14-dev xvfb xauth gnuplot-nox dpkg-dev file)
+  clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth gnuplot-nox dpkg-dev file)
 # What scripts/screenshot and scripts/draw-icon need: a virtual X screen and ImageMagick.
 screenshot_packages=(xvfb xauth x11-utils imagemagick)
+# What scripts/package needs on top of the run packages.
+package_packages=(dpkg-dev file)
 
 # Installs the named Debian packages that are not installed yet.
 ensure_packages() {
@@ -27,10 +30,20 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# configure_and_build FOLDER [cmake options...]
+# configure_and_build PRESET: configures build/PRESET from CMakePresets.json and builds it.
 configure_and_build() {
-  local folder=$1
-  shift
-  cmake -S "$top" -B "$top/$folder" -G Ninja "$@" >/dev/null
-  cmake --build "$top/$folder"
+  (cd "$top" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1")
+}
+
+# Succeeds when the window can be shown: a desktop session, or a Qt platform chosen by hand
+# (QT_QPA_PLATFORM=offscreen). Otherwise says what to do instead and fails.
+has_desktop_session() {
+  [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ] && return 0
+  cat >&2 <<'TEXT'
+Trelka's window needs a desktop session, and neither DISPLAY nor WAYLAND_DISPLAY is set.
+- build/release/tools/trelka-batch converts without one:
+    build/release/tools/trelka-batch [--terrain] WPT_FILE GPX_FILE
+- QT_QPA_PLATFORM=offscreen scripts/run starts the window headless.
+TEXT
+  return 1
 }

@@ -4,11 +4,7 @@ set -u
 build=$1
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-failures=0
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/check.sh"
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 check "the program is installed" test -x "$prefix/bin/trelka"
@@ -22,4 +18,4 @@ check "the icon is a 48x48 PNG" bash -c "file '$icon' | grep -q 'PNG image data,
 if command -v desktop-file-validate >/dev/null; then
   check "the desktop entry is valid" desktop-file-validate "$entry"
 fi
-test "$failures" -eq 0
+finish_checks

@@ -7,7 +7,8 @@
 set -u
 batch=$1
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../nginx/pages.sh"
+source "$here/../support/nginx/pages.sh"
+source "$here/../support/check.sh"
 work=$(mktemp -d)
 cleanup() {
   stop_pages
@@ -15,19 +16,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-    passed=$((passed + 1))
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
 
 pages_port=$(free_loopback_port)
 service=http://127.0.0.1:$pages_port
@@ -112,5 +100,4 @@ echo "10,000 waypoints: document ${size_mib} MiB, peak RSS ${peak##* } MiB"
 check "with memory bounded by the document (peak under 3x its size + 64 MiB)" \
   test "${peak##* }" -lt $((size_mib * 3 + 64))
 
-echo "$passed passed, $failures failed"
-test "$failures" -eq 0
+finish_checks

@@ -5,12 +5,7 @@ batch=$1
 work=$(mktemp -d)
 server_pid=
 trap 'rm -rf "$work"; [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
-failures=0
-passed=0
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; passed=$((passed + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/check.sh"
 
 printf 'OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n' >"$work/head.wpt"
 cp "$work/head.wpt" "$work/two.wpt"
@@ -71,5 +66,4 @@ if command -v xmllint >/dev/null; then
   check "the document is well-formed" xmllint --noout "$work/two.gpx"
 fi
 
-echo "$passed passed, $failures failed"
-test "$failures" -eq 0
+finish_checks

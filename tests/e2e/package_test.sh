@@ -8,25 +8,21 @@ set -u
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; passed=$((passed + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../support/check.sh"
 
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1)
 check "cpack makes the package" test $? -eq 0
 deb=$(ls "$work"/out/trelka_*_amd64.deb 2>/dev/null | head -n 1)
 check "named trelka_<version>_amd64.deb" test -n "$deb"
-[ -n "$deb" ] || { echo "$passed passed, $failures failed"; exit 1; }
+[ -n "$deb" ] || { finish_checks; exit 1; }
 
 dpkg-deb -c "$deb" | awk '{print $6}' >"$work/contents"
 for file in ./usr/bin/trelka ./usr/bin/trelka-batch ./usr/share/applications/trelka.desktop \
   ./usr/share/icons/hicolor/48x48/apps/trelka.png; do
   check "it holds $file" grep -qx "$file" "$work/contents"
 done
+check "its long description wraps (no line starts with two blanks)" \
+  bash -c "! dpkg-deb -f '$deb' Description | grep -q '^  '"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt6widgets6 libqt6gui6 libqt6core6 libicu72; do
   check "it depends on $library" grep -q "$library" <<<"$depends"
@@ -43,5 +39,4 @@ check "dpkg lists it as installed" \
 "$root/usr/bin/trelka-batch" -h >"$work/help"
 check "the installed trelka-batch runs" grep -q '^Usage: trelka-batch' "$work/help"
 
-echo "$passed passed, $failures failed"
-test "$failures" -eq 0
+finish_checks

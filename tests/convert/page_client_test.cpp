@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "conversion_run.h"
 #include "http_failures.h"
 #include "http_response.h"
 #include "http_url.h"
