@@ -7,10 +7,6 @@
 
 namespace trelka {
 
-std::string ProgressText(int index, int total) {
-  return std::to_string(index) + " из " + std::to_string(total);
-}
-
 std::string CachePageUrl(std::string_view page_service_address, std::string_view id) {
   std::string url(page_service_address);
   url.append("/cache.php?cid=").append(id);

@@ -9,7 +9,7 @@
 
 #include "cache_record.h"
 #include "line_list.h"
-#include "waypoint_file.h"
+#include "waypoint_record.h"
 
 namespace trelka {
 

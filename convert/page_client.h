@@ -5,8 +5,9 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
-#include "conversion_run.h"
+#include "page_source.h"
 
 namespace trelka {
 

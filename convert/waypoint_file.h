@@ -7,16 +7,12 @@
 
 #include <string>
 
+#include "waypoint_record.h"
+
 namespace trelka {
 
 // The waypoint file begins with this many header lines, which carry no waypoint.
 inline constexpr int kWaypointHeaderLines = 4;
-
-struct WaypointRecord {
-  std::string id;   // field 2 without its first 2 characters: the cache number
-  std::string lat;  // field 3 verbatim, spaces kept; empty when no comma follows it
-  std::string lon;  // field 4 verbatim, spaces kept; empty when no comma follows it
-};
 
 // Malformed lines never fail: missing commas and short names give empty fields.
 [[nodiscard]] WaypointRecord ParseWaypointLine(std::string line);
