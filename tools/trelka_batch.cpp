@@ -23,13 +23,18 @@
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: trelka-batch [--terrain] [--service ADDRESS] WPT_FILE GPX_FILE\n"
-    "Converts the caches of an OziExplorer waypoint file into a GPX document.\n"
-    "\n"
-    "  --terrain          include the description of each cache's surroundings\n"
-    "  --service ADDRESS  the page service to ask, as http://host[:port]\n"
-    "  -h, --help         show this help\n";
+std::string Usage() {
+  return std::string(
+             "Usage: trelka-batch [--terrain] [--service ADDRESS] WPT_FILE GPX_FILE\n"
+             "Converts the caches of an OziExplorer waypoint file into a GPX document.\n"
+             "\n"
+             "  --terrain          include the description of each cache's surroundings\n"
+             "  --service ADDRESS  the page service to ask, as http://host[:port];\n"
+             "                     without it, ") +
+         trelka::kPageServiceAddress +
+         "\n"
+         "  -h, --help         show this help\n";
+}
 
 struct Options {
   bool terrain = false;
@@ -71,8 +76,8 @@ class BatchWindow final : public trelka::RunWindow {
 };
 
 [[noreturn]] void UsageError(std::string_view problem) {
-  std::fprintf(stderr, "trelka-batch: %.*s\n%.*s", static_cast<int>(problem.size()), problem.data(),
-               static_cast<int>(kUsage.size()), kUsage.data());
+  std::fprintf(stderr, "trelka-batch: %.*s\n%s", static_cast<int>(problem.size()), problem.data(),
+               Usage().c_str());
   std::exit(2);
 }
 
@@ -87,7 +92,7 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--") {
       only_files = true;
     } else if (arg == "-h" || arg == "--help") {
-      std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+      std::fputs(Usage().c_str(), stdout);
       std::exit(0);
     } else if (arg == "--terrain") {
       options.terrain = true;
