@@ -21,7 +21,9 @@ namespace {
 // Every cache page is the smallest page that still yields an element.
 class TinyPages final : public trelka::PageSource {
  public:
-  std::string Get(const std::string& /*url*/) override { return "<p><b>Cache</b>"; }
+  std::string Get(const std::string& /*url*/, const trelka::CancelSignal& /*cancel*/) override {
+    return "<p><b>Cache</b>";
+  }
 };
 
 class QuietWindow final : public trelka::RunWindow {

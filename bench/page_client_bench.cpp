@@ -32,11 +32,12 @@ int main(int argc, char** argv) {
   const std::string url = argv[1];
   const int requests = argc > 2 ? std::atoi(argv[2]) : 2000;
   trelka::IdHTTP client;
+  const trelka::CancelSignal never_cancelled;
   std::size_t bytes = 0;
   const double cpu_start = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   try {
-    for (int i = 0; i < requests; ++i) bytes += client.Get(url).size();
+    for (int i = 0; i < requests; ++i) bytes += client.Get(url, never_cancelled).size();
   } catch (const trelka::Failure& failure) {
     std::fprintf(stderr, "%s\n", failure.Message().c_str());
     return 1;

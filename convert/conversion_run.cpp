@@ -2,16 +2,11 @@
 
 #include "cache_record.h"
 #include "gpx_document.h"
+#include "http_url.h"
 #include "page_extraction.h"
 #include "waypoint_file.h"
 
 namespace trelka {
-
-std::string CachePageUrl(std::string_view page_service_address, std::string_view id) {
-  std::string url(page_service_address);
-  url.append("/cache.php?cid=").append(id);
-  return url;
-}
 
 void Run(const std::string& path, RunWindow& window, PageSource& pages,
          std::string_view page_service_address, LineList& result_document) {
@@ -23,6 +18,8 @@ void Run(const std::string& path, RunWindow& window, PageSource& pages,
   window.DisableSaveButton();
 
   const int total = CountWaypointLines(path);
+  const CancelSignal never_cancelled;
+  pages.StartRun();
 
   {
     WaypointFile file(path);
@@ -32,7 +29,8 @@ void Run(const std::string& path, RunWindow& window, PageSource& pages,
       ++index;
       window.ShowProgress(index, total);
       const WaypointRecord waypoint = ParseWaypointLine(file.ReadLine());
-      const std::string page = pages.Get(CachePageUrl(page_service_address, waypoint.id));
+      const std::string page =
+          pages.Get(CachePageUrl(page_service_address, waypoint.id), never_cancelled);
       // A fresh record for every page, so that no field carries over from the one before.
       const auto cache = Extract(page, window.ReadCheckBox());
       if (cache) AppendWaypoint(waypoint_lines, waypoint, *cache);

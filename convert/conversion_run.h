@@ -12,10 +12,6 @@
 
 namespace trelka {
 
-// The address of a cache's page: the service address, "/cache.php?cid=" and the id, joined
-// unchanged.
-[[nodiscard]] std::string CachePageUrl(std::string_view page_service_address, std::string_view id);
-
 // Converts the waypoint file at path. result_document is replaced by an empty list first and
 // holds the UTF-8 document when the run returns; a failure leaves it empty and propagates.
 void Run(const std::string& path, RunWindow& window, PageSource& pages,

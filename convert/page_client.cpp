@@ -1,154 +1,128 @@
 #include "page_client.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 
 #include "http_failures.h"
 #include "http_response.h"
 #include "http_url.h"
+#include "progress_window.h"
 #include "socket_errors.h"
-#include "text_primitives.h"
+#include "system_call.h"
 
 namespace trelka {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 [[noreturn]] void RaiseSocketError(int error_number) {
   throw EIdSocketError(WinsockNumberOfErrno(error_number));
 }
 
-// Four decimal numbers from 0 to 255 joined by dots, and nothing else.
-bool ParseDottedIpv4(std::string_view text, in_addr& address) {
-  std::uint32_t value = 0;
-  for (int part = 0; part < 4; ++part) {
-    if (part > 0) {
-      if (text.empty() || text.front() != '.') return false;
-      text.remove_prefix(1);
-    }
-    unsigned number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end == text.data() || number > 255) return false;
-    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
-    value = value << 8 | number;
-  }
-  if (!text.empty()) return false;
-  address.s_addr = htonl(value);
-  return true;
-}
-
-in_addr Resolve(const std::string& host) {
-  in_addr address{};
-  if (EqualsIgnoringCase(host, "LOCALHOST")) {
-    address.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-  }
-  if (ParseDottedIpv4(host, address)) return address;
-
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const int result = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-  if (result != 0) throw EIdSocketError(WinsockNumberOfResolverError(result, errno));
-  address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-  ::freeaddrinfo(found);
-  return address;
-}
-
-int Milliseconds(std::chrono::milliseconds limit) {
-  return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(limit.count(), 0, INT32_MAX));
-}
-
-// Waits for events on fd; false when the limit expires first.
-bool Wait(int fd, short events, std::chrono::milliseconds limit) {
-  pollfd entry{fd, events, 0};
-  for (;;) {
-    const int ready = ::poll(&entry, 1, Milliseconds(limit));
-    if (ready > 0) return true;
-    if (ready == 0) return false;
-    if (errno != EINTR) RaiseSocketError(errno);
-  }
-}
-
-// One TCP connection, closed when it goes out of scope.
+// One TCP connection, closed when it goes out of scope, also when connecting fails.
 class Connection final : public ByteSource {
  public:
-  Connection(in_addr address, std::uint16_t port, std::chrono::milliseconds connect_limit,
-             std::chrono::milliseconds receive_limit)
-      : receive_limit_(receive_limit) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd_ < 0) throw EIdInvalidSocket();
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(port);
-    peer.sin_addr = address;
-    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
-      if (errno != EINPROGRESS) RaiseSocketError(errno);
-      if (!Wait(fd_, POLLOUT, connect_limit)) throw EIdSocketError(kWsaTimedOut);
-      int error = 0;
-      socklen_t length = sizeof error;
-      ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length);
-      if (error != 0) RaiseSocketError(error);
+  Connection(const PeerAddress& peer, Deadline connect_deadline, const ExchangeLimits& limits,
+             const CancelSignal& cancel)
+      : fd_(::socket(peer.storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)),
+        limits_(limits),
+        cancel_(cancel) {
+    if (!fd_.IsOpen()) throw EIdInvalidSocket();
+    const auto* address = reinterpret_cast<const sockaddr*>(&peer.storage);
+    // Not retried: an interrupted connect goes on by itself, as one in progress does.
+    if (::connect(fd_.Get(), address, peer.length) == 0) return;
+    if (errno != EINPROGRESS && errno != EINTR) RaiseSocketError(errno);
+    if (!WaitUntilReady(fd_.Get(), POLLOUT, connect_deadline, cancel_)) {
+      throw EIdSocketError(kWsaTimedOut);
     }
+    int error = 0;
+    socklen_t length = sizeof error;
+    ::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &length);
+    if (error != 0) RaiseSocketError(error);
   }
-  ~Connection() override { ::close(fd_); }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
 
   // Writes one whole line; more_follows lets the kernel put it in one segment with the next.
   void SendLine(std::string_view line, bool more_follows) {
     const int flags = MSG_NOSIGNAL | (more_follows ? MSG_MORE : 0);
     while (!line.empty()) {
-      const ssize_t sent = ::send(fd_, line.data(), line.size(), flags);
+      const ssize_t sent =
+          RetryOnInterrupt([&] { return ::send(fd_.Get(), line.data(), line.size(), flags); });
       if (sent >= 0) {
         line.remove_prefix(static_cast<std::size_t>(sent));
-      } else if (errno == EAGAIN) {
-        if (!Wait(fd_, POLLOUT, receive_limit_)) throw EIdSocketError(kWsaTimedOut);
-      } else if (errno != EINTR) {
+      } else if (errno != EAGAIN) {
         RaiseSocketError(errno);
+      } else if (!WaitUntilReady(fd_.Get(), POLLOUT, Clock::now() + limits_.receive, cancel_)) {
+        throw EIdSocketError(kWsaTimedOut);
       }
     }
   }
+
+  // From now on the response must keep arriving.
+  void RequestSent() { progress_.emplace(Clock::now(), limits_.receive, limits_.progress_bytes); }
 
   std::size_t Receive(char* buffer, std::size_t capacity) override {
     for (;;) {
-      const ssize_t got = ::recv(fd_, buffer, capacity, 0);
-      if (got >= 0) return static_cast<std::size_t>(got);
-      if (errno == EAGAIN) {
-        if (!Wait(fd_, POLLIN, receive_limit_)) throw EIdSocketError(kWsaTimedOut);
-      } else if (errno != EINTR) {
-        RaiseSocketError(errno);
+      const ssize_t got = RetryOnInterrupt([&] { return ::recv(fd_.Get(), buffer, capacity, 0); });
+      if (got >= 0) {
+        if (progress_) progress_->Record(Clock::now(), static_cast<std::size_t>(got));
+        return static_cast<std::size_t>(got);
+      }
+      if (errno != EAGAIN) RaiseSocketError(errno);
+      Deadline deadline = Clock::now() + limits_.receive;
+      if (progress_) deadline = std::min(deadline, progress_->Deadline());
+      if (!WaitUntilReady(fd_.Get(), POLLIN, deadline, cancel_)) {
+        throw EIdSocketError(kWsaTimedOut);
       }
     }
   }
 
-  void ShutDownSending() { ::shutdown(fd_, SHUT_WR); }
+  void ShutDownSending() { ::shutdown(fd_.Get(), SHUT_WR); }
 
  private:
-  int fd_ = -1;
-  std::chrono::milliseconds receive_limit_;
+  UniqueFd fd_;
+  const ExchangeLimits& limits_;
+  const CancelSignal& cancel_;
+  std::optional<ProgressWindow> progress_;
 };
 
 }  // namespace
 
-std::string IdHTTP::Get(const std::string& url) {
+void IdHTTP::StartRun() {
+  const std::lock_guard lock(lookup_mutex_);
+  looked_up_.reset();
+}
+
+PeerAddress IdHTTP::Peer(const std::string& host, std::uint16_t port, Deadline deadline,
+                         const CancelSignal& cancel) {
+  // Requests made at once wait for the one lookup; it is bounded and cancellable itself.
+  const std::lock_guard lock(lookup_mutex_);
+  cancel.ThrowIfCancelled();
+  if (!looked_up_ || looked_up_->first != host) {
+    looked_up_.emplace(host, LookUpHost(host, port, deadline, cancel, resolver_));
+  }
+  PeerAddress peer = looked_up_->second;
+  SetPort(peer, port);
+  return peer;
+}
+
+std::string IdHTTP::Get(const std::string& url, const CancelSignal& cancel) {
+  cancel.ThrowIfCancelled();
   const HttpTarget target = SplitUrl(url);
-  Connection connection(Resolve(target.host), target.port, connect_limit_, receive_limit_);
+  const Deadline connect_deadline = Clock::now() + limits_.connect;
+  Connection connection(Peer(target.host, target.port, connect_deadline, cancel), connect_deadline,
+                        limits_, cancel);
 
   connection.SendLine("GET " + target.request_target + " HTTP/1.0\r\n", true);
   connection.SendLine("Host: " + target.host + "\r\n", true);
   connection.SendLine("Accept: " + std::string(kAcceptValue) + "\r\n", true);
   connection.SendLine("User-Agent: " + std::string(kUserAgentValue) + "\r\n", true);
   connection.SendLine("\r\n", false);
+  connection.RequestSent();
 
   std::string body = ReadResponse(connection);
   connection.ShutDownSending();

@@ -4,13 +4,22 @@
 
 #include <string>
 
+#include "cancel_signal.h"
+
 namespace trelka {
 
 class PageSource {
  public:
   virtual ~PageSource() = default;
-  // The page at url, byte for byte. A failure is raised as a Failure and ends the run.
-  [[nodiscard]] virtual std::string Get(const std::string& url) = 0;
+
+  // Called by a run before its first request: a source forgets what it learnt in an earlier
+  // run (the page client its name lookup).
+  virtual void StartRun() {}
+
+  // The page at url, byte for byte. A failure is raised as a Failure and ends the run; once
+  // cancel is signalled, RunCancelled is raised instead, within milliseconds. A run may call
+  // Get from several threads at once, one call per page.
+  [[nodiscard]] virtual std::string Get(const std::string& url, const CancelSignal& cancel) = 0;
 };
 
 }  // namespace trelka

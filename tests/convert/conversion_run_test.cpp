@@ -42,7 +42,7 @@ class ScriptedPages final : public PageSource {
  public:
   explicit ScriptedPages(RecordingWindow& window, int fail_at = 0)
       : window_(window), fail_at_(fail_at) {}
-  std::string Get(const std::string& url) override {
+  std::string Get(const std::string& url, const CancelSignal& /*cancel*/) override {
     urls.push_back(url);
     window_.events.push_back("get " + url);
     if (static_cast<int>(urls.size()) == fail_at_) throw Failure("404 Not Found");

@@ -4,14 +4,22 @@
 
 #include <netdb.h>
 
+#include <arpa/inet.h>
+
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+#include <vector>
 
-#include "conversion_run.h"
 #include "http_failures.h"
 #include "http_response.h"
 #include "http_url.h"
 #include "loopback_server.h"
+#include "name_lookup.h"
+#include "progress_window.h"
 #include "socket_errors.h"
 #include "test_support.h"
 
@@ -23,36 +31,14 @@ using testing::LoopbackServer;
 using testing::Reply;
 using namespace std::chrono_literals;
 
+// Exchanges in these tests are never cancelled, but where a test says so.
+const CancelSignal& NotCancelled() {
+  static const CancelSignal never;
+  return never;
+}
+
 constexpr std::string_view kRequestTail =
     "Accept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n";
-
-TEST(SplitUrlTest, HostPortAndTarget) {
-  struct Case {
-    const char* url;
-    const char* host;
-    std::uint16_t port;
-    const char* target;
-  } cases[] = {
-      {"http://pages.test/cache.php?cid=1234", "pages.test", 80, "/cache.php?cid=1234"},
-      {"http://Pages.Test:8080/cache.php?cid=1", "Pages.Test", 8080, "/cache.php?cid=1"},
-      {"http://h:x/cache.php?cid=1", "h", 80, "/cache.php?cid=1"},
-      {"http://h:99999/a", "h", 80, "/a"},
-      {"http://h/cache.php?cid=", "h", 80, "/cache.php?cid="},
-      {"http://h/cache.php?cid=1\\2", "h", 80, "/cache.php?cid=1/2"},
-      {"http://h/cache.php?cid=12#frag", "h", 80, "/cache.php?cid=12"},
-      {"http://h/cache.php?cid=1#a/2#b", "h", 80, "/cache.php?cid=1#a/2"},
-      {"http://h/cache.php?cid=1 2\xC0", "h", 80, "/cache.php?cid=1 2\xC0"},
-      {"http://h", "h", 80, "/"},
-      {"http:\\\\h\\x", "h", 80, "/x"},
-  };
-  for (const auto& c : cases) {
-    const HttpTarget target = SplitUrl(c.url);
-    EXPECT_EQ(target.host, c.host) << c.url;
-    EXPECT_EQ(target.port, c.port) << c.url;
-    EXPECT_EQ(target.request_target, c.target) << c.url;
-  }
-  EXPECT_THROW((void)SplitUrl("HTTPS://h/x"), EIdInterceptPropInvalid);
-}
 
 TEST(SocketErrorsTest, MessagesAndNumbers) {
   EXPECT_EQ(SocketErrorMessage(10061), "Socket Error # 10061\r\nConnection refused.");
@@ -83,20 +69,25 @@ TEST(PageClientTest, RequestBytes) {
       {"ordinary id", "127.0.0.1", "1234", "GET /cache.php?cid=1234 HTTP/1.0\r\n",
        "Host: 127.0.0.1\r\n"},
       {"empty id", "127.0.0.1", "", "GET /cache.php?cid= HTTP/1.0\r\n", "Host: 127.0.0.1\r\n"},
-      {"backslash", "127.0.0.1", "1\\2", "GET /cache.php?cid=1/2 HTTP/1.0\r\n",
+      {"backslash encoded", "127.0.0.1", "1\\2", "GET /cache.php?cid=1%5C2 HTTP/1.0\r\n",
        "Host: 127.0.0.1\r\n"},
-      {"number sign", "127.0.0.1", "12#x", "GET /cache.php?cid=12 HTTP/1.0\r\n",
+      {"number sign encoded", "127.0.0.1", "12#x", "GET /cache.php?cid=12%23x HTTP/1.0\r\n",
        "Host: 127.0.0.1\r\n"},
-      {"blank sent unescaped", "127.0.0.1", "1 2", "GET /cache.php?cid=1 2 HTTP/1.0\r\n",
-       "Host: 127.0.0.1\r\n"},
+      {"blank, CR LF and a high byte encoded", "127.0.0.1", "1 2\r\nX: \xC0",
+       "GET /cache.php?cid=1%202%0D%0AX:%20%C0 HTTP/1.0\r\n", "Host: 127.0.0.1\r\n"},
       {"LOCALHOST in any case, host kept", "LocalHost", "7", "GET /cache.php?cid=7 HTTP/1.0\r\n",
        "Host: LocalHost\r\n"},
+      {"IPv6 literal, brackets kept in Host", "[::1]", "8", "GET /cache.php?cid=8 HTTP/1.0\r\n",
+       "Host: [::1]\r\n"},
   };
   for (const auto& c : cases) {
-    LoopbackServer server({{"HTTP/1.0 200 OK\r\n\r\nbody"}});
+    const bool ipv6 = c.address_host.starts_with('[');
+    if (ipv6 && !testing::HasIpv6Loopback()) continue;
+    LoopbackServer server({{"HTTP/1.0 200 OK\r\n\r\nbody"}},
+                          ipv6 ? testing::Loopback::kIpv6 : testing::Loopback::kIpv4);
     const std::string address = "http://" + c.address_host + ":" + std::to_string(server.Port());
     IdHTTP client;
-    EXPECT_EQ(client.Get(CachePageUrl(address, c.id)), "body") << c.name;
+    EXPECT_EQ(client.Get(CachePageUrl(address, c.id), NotCancelled()), "body") << c.name;
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(Escaped(server.Requests()[0]),
               Escaped(c.request_line + c.host_line + std::string(kRequestTail)))
@@ -148,7 +139,8 @@ TEST(PageClientTest, SuccessfulBodies) {
     LoopbackServer server({{c.response}});
     IdHTTP client;
     try {
-      EXPECT_EQ(Escaped(client.Get(server.Address() + "/cache.php?cid=1")), Escaped(c.body))
+      EXPECT_EQ(Escaped(client.Get(server.Address() + "/cache.php?cid=1", NotCancelled())),
+                Escaped(c.body))
           << c.name;
     } catch (const Failure& failure) {
       ADD_FAILURE() << c.name << ": " << Escaped(failure.Message());
@@ -157,9 +149,9 @@ TEST(PageClientTest, SuccessfulBodies) {
 }
 
 // The message of the failure Get raises, or "success".
-std::string FailureOf(const std::string& url, IdHTTP client = IdHTTP()) {
+std::string FailureOf(const std::string& url, ExchangeLimits limits = {}) {
   try {
-    (void)client.Get(url);
+    (void)IdHTTP(limits).Get(url, NotCancelled());
   } catch (const Failure& failure) {
     return failure.Message();
   }
@@ -199,7 +191,7 @@ TEST(PageClientTest, Failures) {
 TEST(PageClientTest, ProtocolErrorCarriesTheStatusCode) {
   LoopbackServer server({{"HTTP/1.0 404 Not Found\r\n\r\n"}});
   try {
-    (void)IdHTTP().Get(server.Address() + "/cache.php?cid=1");
+    (void)IdHTTP().Get(server.Address() + "/cache.php?cid=1", NotCancelled());
     FAIL();
   } catch (const EIdProtocolReplyError& error) {
     EXPECT_EQ(error.StatusCode(), 404);
@@ -219,12 +211,144 @@ TEST(PageClientTest, SocketFailures) {
   }
 }
 
-TEST(PageClientTest, StalledServerTimesOut) {
-  LoopbackServer server({{"HTTP/1.0 200 OK\r\n\r\nsome", Reply::Then::kStall}});
+constexpr char kTimedOut[] = "Socket Error # 10060\r\nConnection timed out.";
+
+// Short limits stand in for the real ones (30 s, 60 s and 1 KiB per 60 s), so that a stage
+// that never ends or a drip shows within a second.
+TEST(PageClientTest, WaitsAndSlowServersAreBounded) {
+  const ExchangeLimits limits{.connect = 300ms, .receive = 400ms, .progress_bytes = 1024};
+  const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: 4000\r\n\r\n";
+  const std::string body(4000, 'x');
+  struct Case {
+    const char* name;
+    Reply reply;
+    const char* message;
+  } cases[] = {
+      {"a silent server", {head + "some", Reply::Then::kStall}, kTimedOut},
+      {"a drip: every wait short, too little in each span",
+       {head + body, Reply::Then::kClose, 10, 100ms},
+       kTimedOut},
+      {"slow but steady (10 KB/s) arrives whole",
+       {head + body, Reply::Then::kClose, 100, 10ms},
+       "success"},
+  };
+  for (const auto& c : cases) {
+    LoopbackServer server({c.reply});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Escaped(FailureOf(server.Address() + "/x", limits)), Escaped(c.message)) << c.name;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << c.name;
+  }
+  testing::StalledListener never_accepts;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(FailureOf(server.Address() + "/x", IdHTTP(1s, 200ms)),
-            "Socket Error # 10060\r\nConnection timed out.");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_EQ(FailureOf(never_accepts.Address() + "/x", limits), kTimedOut) << "connect";
+  EXPECT_GE(std::chrono::steady_clock::now() - start, limits.connect);
+}
+
+// A lookup the system would take ages over ends at the connect limit, or when cancelled.
+ResolverAnswer SilentNameServer(const std::string& /*name*/) {
+  std::this_thread::sleep_for(3s);
+  return {EAI_AGAIN, 0, {}};
+}
+
+TEST(NameLookupTest, BoundedAndCancellable) {
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    (void)LookUpHost("pages.test", 80, start + 200ms, NotCancelled(), SilentNameServer);
+    ADD_FAILURE() << "no time-out";
+  } catch (const EIdSocketError& error) {
+    EXPECT_EQ(error.Number(), 10060);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+// Wherever an exchange waits, a cancel ends it within 100 ms.
+TEST(PageClientTest, CancelEndsEveryWait) {
+  LoopbackServer silent({{"HTTP/1.0 200 OK\r\n\r\nsome", Reply::Then::kStall}});
+  testing::StalledListener never_accepts;
+  struct Case {
+    const char* stage;
+    std::function<void(const CancelSignal&)> wait;
+  } cases[] = {
+      {"receiving", [&](const CancelSignal& c) { (void)IdHTTP().Get(silent.Address(), c); }},
+      {"connecting",
+       [&](const CancelSignal& c) { (void)IdHTTP().Get(never_accepts.Address(), c); }},
+      {"looking up",
+       [](const CancelSignal& c) {
+         (void)LookUpHost("pages.test", 80, std::chrono::steady_clock::now() + 10s, c,
+                          SilentNameServer);
+       }},
+  };
+  for (const auto& c : cases) {
+    CancelSignal cancel;
+    std::thread canceller([&] {
+      std::this_thread::sleep_for(200ms);
+      cancel.Cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(c.wait(cancel), RunCancelled) << c.stage;
+    const auto took = std::chrono::steady_clock::now() - start;
+    canceller.join();
+    EXPECT_LT(took, 300ms) << c.stage;
+  }
+}
+
+// Counts its lookups and answers 127.0.0.1 for every name.
+std::atomic<int> lookups{0};
+ResolverAnswer CountingResolver(const std::string& /*name*/) {
+  ++lookups;
+  return {0, 0, {htonl(INADDR_LOOPBACK)}};
+}
+
+TEST(PageClientTest, OneLookupPerRun) {
+  LoopbackServer server({{"HTTP/1.0 200 OK\r\n\r\nbody"}});
+  const std::string url = "http://pages.test:" + std::to_string(server.Port()) + "/x";
+  IdHTTP client({}, CountingResolver);
+  lookups = 0;
+  client.StartRun();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(client.Get(url, NotCancelled()), "body");
+  EXPECT_EQ(lookups, 1);
+  client.StartRun();
+  EXPECT_EQ(client.Get(url, NotCancelled()), "body");
+  EXPECT_EQ(lookups, 2);
+  EXPECT_EQ(server.RequestLines().size(), 4u);
+}
+
+std::size_t OpenDescriptors() {
+  return static_cast<std::size_t>(std::distance(
+      std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+}
+
+TEST(PageClientTest, FailedConnectsLeaveNoDescriptorOpen) {
+  const std::string refused = "http://127.0.0.1:" + std::to_string(testing::ClosedPort()) + "/x";
+  (void)NotCancelled();  // its descriptor is opened once, on first use
+  const std::size_t before = OpenDescriptors();
+  for (int i = 0; i < 50; ++i) EXPECT_NE(FailureOf(refused), "success");
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST(ProgressWindowTest, DeadlineFollowsTheLastBytes) {
+  using Clock = ProgressWindow::Clock;
+  const Clock::time_point t0;
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, std::size_t>> arrivals;  // (seconds after start, bytes)
+    int deadline;                                       // seconds after start
+  } cases[] = {
+      {"nothing yet: one span from the start", {}, 60},
+      {"too little so far: still one span from the start", {{10, 1000}}, 60},
+      {"enough at once: a span from then", {{10, 1024}}, 70},
+      {"steady: a span from the arrival that began the last 1 KiB",
+       {{1, 600}, {2, 600}, {3, 600}},
+       62},
+      {"a drip after enough: the old bytes still count until they leave the span",
+       {{5, 2048}, {50, 1}, {100, 1}},
+       65},
+  };
+  for (const auto& c : cases) {
+    ProgressWindow window(t0, std::chrono::seconds(60), 1024);
+    for (const auto& [at, bytes] : c.arrivals) window.Record(t0 + std::chrono::seconds(at), bytes);
+    EXPECT_EQ(window.Deadline(), t0 + std::chrono::seconds(c.deadline)) << c.name;
+  }
 }
 
 TEST(PageClientTest, EndlessBodyStopsAtTheLimit) {

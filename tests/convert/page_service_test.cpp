@@ -5,6 +5,7 @@
 
 #include "conversion_run.h"
 #include "http_failures.h"
+#include "http_url.h"
 #include "nginx_server.h"
 #include "page_client.h"
 #include "test_support.h"
@@ -44,10 +45,11 @@ class PageServiceTest : public ::testing::Test {
 
 TEST_F(PageServiceTest, BodiesComeBackByteForByte) {
   IdHTTP client;
-  EXPECT_EQ(client.Get(CachePageUrl(server_->Address(), "1")), small_);
-  EXPECT_EQ(client.Get(CachePageUrl(server_->Address(), "2")), large_);
+  const CancelSignal never_cancelled;
+  EXPECT_EQ(client.Get(CachePageUrl(server_->Address(), "1"), never_cancelled), small_);
+  EXPECT_EQ(client.Get(CachePageUrl(server_->Address(), "2"), never_cancelled), large_);
   try {
-    (void)client.Get(CachePageUrl(server_->Address(), "3"));
+    (void)client.Get(CachePageUrl(server_->Address(), "3"), never_cancelled);
     FAIL() << "no failure for a missing page";
   } catch (const EIdProtocolReplyError& error) {
     EXPECT_EQ(error.Message(), "404 Not Found");
