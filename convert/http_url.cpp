@@ -17,7 +17,43 @@ std::uint16_t PortOr80(std::string_view text) {
   return static_cast<std::uint16_t>(value);
 }
 
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// What a query may hold as it is: the unreserved characters, the sub-delimiters, ":", "@",
+// "/" and "?". A "%" may stand only where it already starts a percent-encoded byte.
+bool MayStandInQuery(std::string_view text, std::size_t at) {
+  const char c = text[at];
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  if (c == '%') {
+    return at + 2 < text.size() && IsHexDigit(text[at + 1]) && IsHexDigit(text[at + 2]);
+  }
+  return std::string_view("-._~!$&'()*+,;=:@/?").find(c) != std::string_view::npos;
+}
+
+void AppendPercentEncoded(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (MayStandInQuery(text, i)) {
+      out += text[i];
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(text[i]);
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0xF];
+  }
+}
+
 }  // namespace
+
+std::string CachePageUrl(std::string_view page_service_address, std::string_view id) {
+  std::string url(page_service_address);
+  url.append("/cache.php?cid=");
+  AppendPercentEncoded(url, id);
+  return url;
+}
 
 HttpTarget SplitUrl(std::string_view url_text) {
   std::string url(url_text);
@@ -34,7 +70,11 @@ HttpTarget SplitUrl(std::string_view url_text) {
   const auto slash = rest.find('/');
   const std::string_view host_part = rest.substr(0, slash);
   rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-  if (const auto colon = host_part.find(':'); colon != std::string_view::npos) {
+  // The port's ":" is the first one after an IPv6 literal's closing bracket.
+  const auto literal_end = host_part.starts_with('[') ? host_part.find(']') : 0;
+  const auto colon =
+      literal_end == std::string_view::npos ? literal_end : host_part.find(':', literal_end);
+  if (colon != std::string_view::npos) {
     target.host = std::string(host_part.substr(0, colon));
     target.port = PortOr80(host_part.substr(colon + 1));
   } else {

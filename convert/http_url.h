@@ -1,5 +1,6 @@
-// Splitting a request URL into what the page client connects to and what it asks for. Pure
-// text work; nothing here touches the network.
+// Request URLs: composing the address of a cache's page, and splitting a URL into what the
+// page client connects to and what it asks for. Pure text work; nothing here touches the
+// network.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,17 @@ namespace trelka {
 
 struct HttpTarget {
   std::string scheme;
-  std::string host;            // as written in the URL, letter case kept; goes into the Host line
+  // As written in the URL, letter case kept, an IPv6 literal with its brackets: what the Host
+  // line carries.
+  std::string host;
   std::uint16_t port = 80;     // 80 when the URL names none, or names one that is not a number
   std::string request_target;  // path and document, without any "#" part of the document
 };
+
+// The address of a cache's page: the service address, "/cache.php?cid=" and the id. The id's
+// bytes that may not stand in a request target (blanks, controls, bytes above 7F, "#", "\"
+// and the like) are percent-encoded; ids of letters and digits go out as they are.
+[[nodiscard]] std::string CachePageUrl(std::string_view page_service_address, std::string_view id);
 
 // Backslashes count as slashes. Raises EIdInterceptPropInvalid for the https scheme.
 [[nodiscard]] HttpTarget SplitUrl(std::string_view url);

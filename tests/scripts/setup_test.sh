@@ -22,6 +22,12 @@ check "the release preset configures without GoogleTest and libxml2" \
 check "TRELKA_WINDOW=OFF configures without Qt as well" \
   configures no-window -DTRELKA_WINDOW=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=TRUE \
   -DCMAKE_DISABLE_FIND_PACKAGE_GTest=TRUE -DCMAKE_DISABLE_FIND_PACKAGE_LibXml2=TRUE
+(cd "$source_dir" && cmake --preset release -B "$work/bad-address" \
+  -DTRELKA_PAGE_SERVICE_ADDRESS=http://pages.test:99999 >"$work/bad-address.log" 2>&1)
+check "a compiled-in address with a bad port stops configuring" test $? -ne 0
+# CMake wraps its messages; join the lines back.
+check "saying what is wrong with it" \
+  bash -c "tr -s '\n ' '  ' <'$work/bad-address.log' | grep -q 'the port must be a number from 1 to 65535'"
 check "a user's build does not turn warnings into errors" \
   bash -c "! grep -q -- -Werror '$work/no-test-libraries/build.ninja'"
 
