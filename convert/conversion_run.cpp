@@ -17,25 +17,25 @@ void Run(const std::string& path, RunWindow& window, PageSource& pages,
   window.DisableCheckBox();
   window.DisableSaveButton();
 
-  const int total = CountWaypointLines(path);
-  const CancelSignal never_cancelled;
-  pages.StartRun();
-
   {
-    WaypointFile file(path);
+    // Read once: both passes walk the same bytes, which a pipe or FIFO could not give twice.
+    const std::string bytes = ReadWaypointFile(path);
+    const int total = CountWaypointLines(bytes);
+    WaypointReader file(bytes);
     file.SkipLines(kWaypointHeaderLines);
+    const CancelSignal never_cancelled;
+    pages.StartRun();
     int index = 0;
     while (!file.AtEnd()) {
       ++index;
       window.ShowProgress(index, total);
       const WaypointRecord waypoint = ParseWaypointLine(file.ReadLine());
-      const std::string page =
-          pages.Get(CachePageUrl(page_service_address, waypoint.id), never_cancelled);
+      const std::string page = pages.Get(CachePageUrl(page_service_address, waypoint.id), never_cancelled);
       // A fresh record for every page, so that no field carries over from the one before.
       const auto cache = Extract(page, window.ReadCheckBox());
       if (cache) AppendWaypoint(waypoint_lines, waypoint, *cache);
     }
-  }  // the waypoint file is closed before the document is finished
+  }  // the waypoint file's bytes are released before the document is finished
 
   result_document = FinishDocument(header_lines, waypoint_lines);
   window.EnableSaveButton();
