@@ -152,7 +152,8 @@ void TForm1::Button1Click(QObject* /*Sender*/) {
     if (!OpenDialog1.Execute(this)) return;
     const std::string path = LocalPath(OpenDialog1.FileName());
     if (!IsExistingFile(path)) return;
-    trelka::Run(path, *this, IdHTTP1, page_service_address_, ResultDocument);
+    const trelka::CancelSignal never_cancelled;
+    trelka::Run(path, *this, IdHTTP1, {page_service_address_, 1}, ResultDocument, never_cancelled);
   });
 }
 

@@ -13,9 +13,9 @@
 
 #include "conversion_run.h"
 #include "file_dialog.h"
-#include "line_list.h"
 #include "page_client.h"
 #include "prompts.h"
+#include "utf8_document.h"
 
 class TForm1 final : public QWidget, public trelka::RunWindow {
   Q_OBJECT
@@ -52,7 +52,7 @@ class TForm1 final : public QWidget, public trelka::RunWindow {
   QCheckBox* const CheckBox1;
 
   // Replaced by every run, written by the save button. Empty until the first run.
-  trelka::LineList ResultDocument;
+  trelka::Utf8Document ResultDocument;
 
  private:
   trelka::Prompts& prompts_;

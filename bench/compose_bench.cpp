@@ -56,16 +56,17 @@ int main(int argc, char** argv) {
   }
   QuietWindow window;
   TinyPages pages;
-  trelka::LineList result;
+  trelka::Utf8Document result;
+  const trelka::CancelSignal never_cancelled;
   const auto start = std::chrono::steady_clock::now();
-  trelka::Run(path.string(), window, pages, "http://pages.test", result);
+  trelka::Run(path.string(), window, pages, {"http://pages.test", 1}, result, never_cancelled);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
   std::filesystem::remove(path);
 
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   const double peak_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  const double document_mib = static_cast<double>(result.Text().size()) / (1024.0 * 1024.0);
+  const double document_mib = static_cast<double>(result.Size()) / (1024.0 * 1024.0);
   std::printf("waypoints=%d seconds=%.3f document_mib=%.1f peak_rss_mib=%.1f ratio=%.2f\n",
               waypoints, seconds.count(), document_mib, peak_mib, peak_mib / document_mib);
   return 0;

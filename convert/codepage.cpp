@@ -3,6 +3,8 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -37,8 +39,6 @@ void ByteAsLatin1(const void*, UConverterToUnicodeArgs* args, const char* code_u
 
 std::string Convert(std::string_view text, UConverter* to, UConverter* from) {
   std::string out;
-  // Mostly ASCII in practice: reserving near the input's size touches no memory it won't use.
-  out.reserve(text.size() + text.size() / 8 + 64);
   char chunk[64 * 1024];
   const char* source = text.data();
   UChar pivot[4096];
@@ -60,17 +60,46 @@ std::string Convert(std::string_view text, UConverter* to, UConverter* from) {
   }
 }
 
+std::array<Utf8Character, 256> MakeTable() {
+  Converter from = Open("windows-1251");
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_setToUCallBack(from.get(), ByteAsLatin1, nullptr, nullptr, nullptr, &status);
+  const Converter to = Open("UTF-8");
+  std::array<Utf8Character, 256> table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    const char one = static_cast<char>(byte);
+    const std::string utf8 = Convert(std::string_view(&one, 1), to.get(), from.get());
+    if (utf8.empty() || utf8.size() > kMaxUtf8PerCp1251) {
+      throw std::runtime_error("windows-1251 byte without a character");
+    }
+    std::copy(utf8.begin(), utf8.end(), table[static_cast<std::size_t>(byte)].bytes.begin());
+    table[static_cast<std::size_t>(byte)].length = static_cast<std::uint8_t>(utf8.size());
+  }
+  return table;
+}
+
 }  // namespace
 
+const std::array<Utf8Character, 256>& Cp1251Utf8Table() {
+  static const std::array<Utf8Character, 256> kTable = MakeTable();
+  return kTable;
+}
+
+char* WriteCp1251AsUtf8(std::string_view text, char* out) {
+  const auto& table = Cp1251Utf8Table();
+  for (const char c : text) {
+    const Utf8Character& character = table[static_cast<unsigned char>(c)];
+    // All three bytes go, so that the copy has a fixed size; the length says how many count.
+    std::memcpy(out, character.bytes.data(), kMaxUtf8PerCp1251);
+    out += character.length;
+  }
+  return out;
+}
+
 std::string Cp1251ToUtf8(std::string_view text) {
-  thread_local const Converter from = [] {
-    Converter converter = Open("windows-1251");
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setToUCallBack(converter.get(), ByteAsLatin1, nullptr, nullptr, nullptr, &status);
-    return converter;
-  }();
-  thread_local const Converter to = Open("UTF-8");
-  return Convert(text, to.get(), from.get());
+  std::string out(text.size() * kMaxUtf8PerCp1251, '\0');
+  out.resize(static_cast<std::size_t>(WriteCp1251AsUtf8(text, out.data()) - out.data()));
+  return out;
 }
 
 std::string Utf8ToCp1251(std::string_view text) {

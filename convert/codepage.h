@@ -1,15 +1,33 @@
 // The windows-1251 code page, converted by ICU. The conversion keeps its text in windows-1251
-// and turns it into UTF-8 once, when the document is finished; the programs convert the few
-// texts they show at their own one point.
+// until an element is composed; each element becomes UTF-8 as it is appended, through a table
+// that ICU fills once. The programs convert the few texts they show at their own one point.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace trelka {
 
-// Every byte 00-FF maps to one character; 98, which the code page leaves unassigned, maps to
-// U+0098.
+// The UTF-8 form of one windows-1251 byte: one to three bytes, the unused rest zero.
+struct Utf8Character {
+  std::array<char, 3> bytes;
+  std::uint8_t length;
+};
+
+// The UTF-8 form of every byte 00-FF, converted by ICU on first use. Every byte maps to one
+// character; 98, which the code page leaves unassigned, maps to U+0098.
+[[nodiscard]] const std::array<Utf8Character, 256>& Cp1251Utf8Table();
+
+// The most UTF-8 bytes one windows-1251 byte becomes.
+inline constexpr std::size_t kMaxUtf8PerCp1251 = 3;
+
+// Writes the UTF-8 form of text to out, which has room for kMaxUtf8PerCp1251 bytes per byte
+// of text, and returns the end of what it wrote.
+char* WriteCp1251AsUtf8(std::string_view text, char* out);
+
+// The few texts the programs show (failure messages), whole.
 [[nodiscard]] std::string Cp1251ToUtf8(std::string_view text);
 
 // Characters the code page lacks become "?". Used for the literal Russian texts the program

@@ -1,43 +1,74 @@
 #include "conversion_run.h"
 
+#include <algorithm>
+#include <deque>
+
 #include "cache_record.h"
 #include "gpx_document.h"
 #include "http_url.h"
+#include "line_writer.h"
 #include "page_extraction.h"
+#include "page_pipeline.h"
 #include "waypoint_file.h"
 
 namespace trelka {
 
-void Run(const std::string& path, RunWindow& window, PageSource& pages,
-         std::string_view page_service_address, LineList& result_document) {
-  result_document = LineList();
-  LineList header_lines(HeaderText());
-  LineList waypoint_lines;
+namespace {
 
+void Convert(const std::string& path, RunWindow& window, PageSource& pages,
+             const RunSettings& settings, Utf8Document& result_document,
+             const CancelSignal& cancel) {
+  // Read once: both passes walk the same bytes, which a pipe or FIFO could not give twice.
+  const std::string bytes = ReadWaypointFile(path);
+  const int total = CountWaypointLines(bytes);
+  WaypointReader lines(bytes);
+  lines.SkipLines(kWaypointHeaderLines);
+
+  LineWriter document(result_document);
+  StartDocument(document);
+
+  pages.StartRun();
+  const int ahead = std::clamp(settings.connections, 1, PagePipeline::kMaxConnections);
+  PagePipeline pipeline(pages, ahead, cancel);
+  // The waypoints whose pages are asked for and not yet worked on, oldest first.
+  std::deque<WaypointRecord> requested;
+  const auto keep_requested_ahead = [&] {
+    while (static_cast<int>(requested.size()) < ahead && !lines.AtEnd()) {
+      requested.push_back(ParseWaypointLine(lines.ReadLine()));
+      pipeline.Request(CachePageUrl(settings.page_service_address, requested.back().id));
+    }
+  };
+
+  for (int index = 1; !requested.empty() || !lines.AtEnd(); ++index) {
+    cancel.ThrowIfCancelled();
+    window.ShowProgress(index, total);
+    keep_requested_ahead();
+    std::string page = pipeline.Next();
+    const WaypointRecord waypoint = std::move(requested.front());
+    requested.pop_front();
+    keep_requested_ahead();  // the next pages come while this one is worked on
+
+    // A fresh record for every page, so that no field carries over from the one before.
+    const auto cache = Extract(page, window.ReadCheckBox());
+    page = std::string();  // nothing of a page outlives its element
+    if (cache) AppendWaypoint(document, waypoint, *cache);
+  }
+  FinishDocument(document);
+}
+
+}  // namespace
+
+void Run(const std::string& path, RunWindow& window, PageSource& pages, const RunSettings& settings,
+         Utf8Document& result_document, const CancelSignal& cancel) {
+  result_document.Clear();
   window.DisableCheckBox();
   window.DisableSaveButton();
-
-  {
-    // Read once: both passes walk the same bytes, which a pipe or FIFO could not give twice.
-    const std::string bytes = ReadWaypointFile(path);
-    const int total = CountWaypointLines(bytes);
-    WaypointReader file(bytes);
-    file.SkipLines(kWaypointHeaderLines);
-    const CancelSignal never_cancelled;
-    pages.StartRun();
-    int index = 0;
-    while (!file.AtEnd()) {
-      ++index;
-      window.ShowProgress(index, total);
-      const WaypointRecord waypoint = ParseWaypointLine(file.ReadLine());
-      const std::string page = pages.Get(CachePageUrl(page_service_address, waypoint.id), never_cancelled);
-      // A fresh record for every page, so that no field carries over from the one before.
-      const auto cache = Extract(page, window.ReadCheckBox());
-      if (cache) AppendWaypoint(waypoint_lines, waypoint, *cache);
-    }
-  }  // the waypoint file's bytes are released before the document is finished
-
-  result_document = FinishDocument(header_lines, waypoint_lines);
+  try {
+    Convert(path, window, pages, settings, result_document, cancel);
+  } catch (...) {
+    result_document.Clear();
+    throw;
+  }
   window.EnableSaveButton();
 }
 

@@ -1,20 +1,33 @@
 // The conversion run: one waypoint file in, one finished GPX document out. It owns the order
 // of everything that happens in a conversion; the window and the page service are reached
 // only through their two seams, RunWindow (run_window.h) and PageSource (page_source.h).
+//
+// Pages are requested ahead on threads of their own (PagePipeline) while the run cuts,
+// cleans and composes the page before, and each element goes into the document, UTF-8, as it
+// is made. Everything the window sees stays in waypoint order on the run's own thread.
 #pragma once
 
 #include <string>
-#include <string_view>
 
-#include "line_list.h"
+#include "cancel_signal.h"
 #include "page_source.h"
 #include "run_window.h"
+#include "utf8_document.h"
 
 namespace trelka {
 
-// Converts the waypoint file at path. result_document is replaced by an empty list first and
-// holds the UTF-8 document when the run returns; a failure leaves it empty and propagates.
-void Run(const std::string& path, RunWindow& window, PageSource& pages,
-         std::string_view page_service_address, LineList& result_document);
+struct RunSettings {
+  // Scheme and host (and port) of the page service, as "http://host[:port]".
+  std::string page_service_address;
+  // Requests in flight at most, 1 to 8: while a page is worked on, this many are fetched.
+  int connections = 1;
+};
+
+// Converts the waypoint file at path into result_document, which is emptied first and holds
+// the document when the run returns (or, with a spill, has passed it all on but the last
+// block). A failure empties it and propagates; so does RunCancelled, once cancel is
+// signalled, within milliseconds.
+void Run(const std::string& path, RunWindow& window, PageSource& pages, const RunSettings& settings,
+         Utf8Document& result_document, const CancelSignal& cancel);
 
 }  // namespace trelka

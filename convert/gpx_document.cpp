@@ -20,74 +20,81 @@ std::string HeaderText() {
   return header;
 }
 
-std::string WaypointElement(const WaypointRecord& waypoint, const CacheRecord& cache) {
+namespace {
+
+template <typename Out, typename... Pieces>
+void Put(Out& out, const Pieces&... pieces) {
+  (out.Append(std::string_view(pieces)), ...);
+}
+
+// Writes the element's pieces in order to out, which takes Append(std::string_view): the one
+// place the element's shape is written down, for a text and for a document alike.
+template <typename Out>
+void ComposeElement(Out& out, const WaypointRecord& waypoint, const CacheRecord& cache) {
   static const std::string kFrom = Utf8ToCp1251(" от ");
+  constexpr XmlContext kElement = XmlContext::kElement;
+  constexpr XmlContext kAttribute = XmlContext::kAttribute;
 
   // Guarded once each; the three information blocks as one text, since they stand side by
   // side and "]]>" must not form across their joins.
-  const std::string id = XmlGuard(waypoint.id, XmlContext::kElement);
-  const std::string id_attribute = XmlGuard(waypoint.id, XmlContext::kAttribute);
-  const std::string name = XmlGuard(cache.name, XmlContext::kElement);
-  const std::string code = XmlGuard(cache.code, XmlContext::kElement);
-  const std::string author = XmlGuard(cache.author, XmlContext::kElement);
-  const std::string hints =
-      XmlGuard(cache.created + cache.country + cache.attributes, XmlContext::kElement);
+  const std::string id = XmlGuard(waypoint.id, kElement);
+  const std::string name = XmlGuard(cache.name, kElement);
+  const std::string code = XmlGuard(cache.code, kElement);
+  const std::string author = XmlGuard(cache.author, kElement);
 
-  std::string e;
-  e.reserve(1200 + cache.short_description.size() + cache.long_description.size() + hints.size());
-  e.append(R"(<wpt lat=")");
-  AppendXmlGuarded(e, waypoint.lat, XmlContext::kAttribute);
-  e.append(R"(" lon=")");
-  AppendXmlGuarded(e, waypoint.lon, XmlContext::kAttribute);
-  e.append(R"(">)");
-  e.append("<name>").append(id).append("</name>");
-  e.append("<cmt>").append(name).append(code).append(" ").append(author).append("</cmt>");
-  e.append("<desc>").append(name).append(code).append(kFrom).append(author).append("</desc>");
-  e.append(R"(<link href=")").append(kCacheDetailsAddress).append(R"("/>)");
-  e.append("<sym>Geocache</sym>");
-  e.append("<type>Geocache</type>");
-  e.append(R"(<groundspeak:cache xmlns:groundspeak=")").append(kGroundspeakNamespace);
-  e.append(R"(" archived="False" available="True" id=")").append(id_attribute).append(R"(">)");
-  e.append("<groundspeak:name>").append(name).append(code).append("</groundspeak:name>");
-  e.append("<groundspeak:placed_by>").append(author).append("</groundspeak:placed_by>");
-  e.append(R"(<groundspeak:owner id="12345">)").append(author).append("</groundspeak:owner>");
-  e.append("<groundspeak:type>Traditional Cache</groundspeak:type>");
-  e.append("<groundspeak:container>Regular</groundspeak:container>");
-  e.append("<groundspeak:difficulty>");
-  AppendXmlGuarded(e, cache.difficulty, XmlContext::kElement);
-  e.append("</groundspeak:difficulty>");
-  e.append("<groundspeak:terrain>");
-  AppendXmlGuarded(e, cache.terrain, XmlContext::kElement);
-  e.append("</groundspeak:terrain>");
-  e.append(R"(<groundspeak:short_description html="True">)");
-  AppendXmlGuarded(e, cache.short_description, XmlContext::kElement);
-  e.append("----------");
-  e.append("</groundspeak:short_description>");
-  e.append(R"(<groundspeak:long_description html="True">)");
-  AppendXmlGuarded(e, cache.long_description, XmlContext::kElement);
-  e.append("</groundspeak:long_description>");
-  e.append("<groundspeak:encoded_hints>").append(hints).append("</groundspeak:encoded_hints>");
-  e.append("</groundspeak:cache>");
-  e.append("</wpt>");
-  return e;
+  Put(out, R"(<wpt lat=")", XmlGuard(waypoint.lat, kAttribute), R"(" lon=")",
+      XmlGuard(waypoint.lon, kAttribute), R"(">)");
+  Put(out, "<name>", id, "</name>");
+  Put(out, "<cmt>", name, code, " ", author, "</cmt>");
+  Put(out, "<desc>", name, code, kFrom, author, "</desc>");
+  Put(out, R"(<link href=")", kCacheDetailsAddress, R"("/>)");
+  Put(out, "<sym>Geocache</sym>");
+  Put(out, "<type>Geocache</type>");
+  Put(out, R"(<groundspeak:cache xmlns:groundspeak=")", kGroundspeakNamespace,
+      R"(" archived="False" available="True" id=")", XmlGuard(waypoint.id, kAttribute), R"(">)");
+  Put(out, "<groundspeak:name>", name, code, "</groundspeak:name>");
+  Put(out, "<groundspeak:placed_by>", author, "</groundspeak:placed_by>");
+  Put(out, R"(<groundspeak:owner id="12345">)", author, "</groundspeak:owner>");
+  Put(out, "<groundspeak:type>Traditional Cache</groundspeak:type>");
+  Put(out, "<groundspeak:container>Regular</groundspeak:container>");
+  Put(out, "<groundspeak:difficulty>", XmlGuard(cache.difficulty, kElement),
+      "</groundspeak:difficulty>");
+  Put(out, "<groundspeak:terrain>", XmlGuard(cache.terrain, kElement), "</groundspeak:terrain>");
+  // The descriptions, each guarded on its own, so that at most one guarded copy is alive.
+  Put(out, R"(<groundspeak:short_description html="True">)");
+  Put(out, XmlGuard(cache.short_description, kElement));
+  Put(out, "----------", "</groundspeak:short_description>");
+  Put(out, R"(<groundspeak:long_description html="True">)");
+  Put(out, XmlGuard(cache.long_description, kElement));
+  Put(out, "</groundspeak:long_description>");
+  Put(out, "<groundspeak:encoded_hints>",
+      XmlGuard(cache.created + cache.country + cache.attributes, kElement),
+      "</groundspeak:encoded_hints>");
+  Put(out, "</groundspeak:cache>");
+  Put(out, "</wpt>");
 }
 
-void AppendWaypoint(LineList& waypoint_lines, const WaypointRecord& waypoint,
+struct TextOut {
+  std::string text;
+  void Append(std::string_view piece) { text.append(piece); }
+};
+
+}  // namespace
+
+std::string WaypointElement(const WaypointRecord& waypoint, const CacheRecord& cache) {
+  TextOut out;
+  ComposeElement(out, waypoint, cache);
+  return std::move(out.text);
+}
+
+void StartDocument(LineWriter& document) { document.AppendText(HeaderText()); }
+
+void AppendWaypoint(LineWriter& document, const WaypointRecord& waypoint,
                     const CacheRecord& cache) {
-  waypoint_lines.AppendText(WaypointElement(waypoint, cache));
+  ComposeElement(document, waypoint, cache);
+  document.EndText();
 }
 
-LineList FinishDocument(LineList& header_lines, LineList& waypoint_lines) {
-  std::string text = waypoint_lines.TakeText();
-  text.insert(0, header_lines.TakeText());
-  // With its line break, so the converted text is already in the list's form and is taken
-  // over without another copy.
-  text.append("</gpx>\r\n");
-  std::string utf8 = Cp1251ToUtf8(text);
-  text = std::string();
-  LineList document;
-  document.SetText(std::move(utf8));
-  return document;
-}
+void FinishDocument(LineWriter& document) { document.AppendText("</gpx>"); }
 
 }  // namespace trelka

@@ -1,14 +1,14 @@
 // Composing the GPX 1.1 document: the fixed header, one wpt element with its Groundspeak
-// cache extension per waypoint, the closing tag, and the final conversion to UTF-8.
-// Nothing is computed beyond joining texts: no coordinates are parsed, no bounds taken, no
-// clock read. Every text from the waypoint file or a page passes the XML guard.
+// cache extension per waypoint, and the closing tag, each written as lines of UTF-8 as it is
+// made. Nothing is computed beyond joining texts: no coordinates are parsed, no bounds taken,
+// no clock read. Every text from the waypoint file or a page passes the XML guard.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "cache_record.h"
-#include "line_list.h"
+#include "line_writer.h"
 #include "waypoint_record.h"
 
 namespace trelka {
@@ -27,13 +27,14 @@ inline constexpr std::string_view kCacheDetailsAddress =
 // The wpt element of one waypoint, windows-1251, without a trailing line break.
 [[nodiscard]] std::string WaypointElement(const WaypointRecord& waypoint, const CacheRecord& cache);
 
-// Adds the element's lines after the lines already in waypoint_lines.
-void AppendWaypoint(LineList& waypoint_lines, const WaypointRecord& waypoint,
-                    const CacheRecord& cache);
+// The header line.
+void StartDocument(LineWriter& document);
 
-// Header, elements and "</gpx>" joined and converted from windows-1251 to UTF-8. Takes the
-// two lists' texts, leaving them empty, so that the document is never held twice over.
-[[nodiscard]] LineList FinishDocument(LineList& header_lines, LineList& waypoint_lines);
+// The element's lines: WaypointElement's text, converted as it is composed.
+void AppendWaypoint(LineWriter& document, const WaypointRecord& waypoint, const CacheRecord& cache);
+
+// The closing line, "</gpx>".
+void FinishDocument(LineWriter& document);
 
 // The line break that saving writes after the document's text.
 inline constexpr std::string_view kSaveTrailer = "\r\n";

@@ -10,7 +10,6 @@
 
 #include "faithful_extraction.h"
 #include "gpx_document.h"
-#include "line_list.h"
 #include "page_extraction.h"
 
 namespace {
@@ -23,15 +22,16 @@ constexpr std::size_t kFaithfulBytes = 4096;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view page(reinterpret_cast<const char*>(data), size);
   for (const bool include_terrain : {false, true}) {
-    trelka::LineList header(trelka::HeaderText());
-    trelka::LineList elements;
+    trelka::Utf8Document document;
+    trelka::LineWriter writer(document);
+    trelka::StartDocument(writer);
     const auto record = trelka::Extract(page, include_terrain);
     if (size <= kFaithfulBytes && record != trelka::faithful::Extract(page, include_terrain)) {
       std::abort();
     }
-    if (record) trelka::AppendWaypoint(elements, {"3004", "55.75", "37.61"}, *record);
-    const trelka::LineList document = trelka::FinishDocument(header, elements);
-    const std::string& text = document.Text();
+    if (record) trelka::AppendWaypoint(writer, {"3004", "55.75", "37.61"}, *record);
+    trelka::FinishDocument(writer);
+    const std::string text = document.Text();
     xmlDocPtr parsed =
         xmlReadMemory(text.data(), static_cast<int>(text.size()), "page.gpx", nullptr,
                       XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);

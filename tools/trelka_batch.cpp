@@ -124,8 +124,10 @@ int main(int argc, char** argv) {
   BatchWindow window(options.terrain);
   try {
     trelka::IdHTTP pages;
-    trelka::LineList result_document;
-    trelka::Run(options.waypoint_file, window, pages, options.service, result_document);
+    trelka::Utf8Document result_document;
+    const trelka::CancelSignal never_cancelled;
+    trelka::Run(options.waypoint_file, window, pages, {options.service, 1}, result_document,
+                never_cancelled);
     trelka::WriteFileAtomically(options.gpx_file, {result_document.Text(), trelka::kSaveTrailer});
     return 0;
   } catch (const std::exception&) {

@@ -3,21 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "failure.h"
+#include "sequential_run.h"
 #include "test_support.h"
 
 namespace trelka {
 namespace {
 
 using testing::TempDir;
+using namespace std::chrono_literals;
 
 constexpr std::string_view kHeader =
     "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nR\r\nR\r\n";
+constexpr std::string_view kThree = "1,TR11,1,2,\r\n2,TR22,3,4,\r\n3,TR33,5,6,";
 
-// Records every window operation in order.
+// Records every window operation in order; the run makes them all on its own thread.
 class RecordingWindow final : public RunWindow {
  public:
   void DisableCheckBox() override { events.push_back("disable check box"); }
@@ -37,120 +44,182 @@ class RecordingWindow final : public RunWindow {
 constexpr std::string_view kMinimalPage = "<p><b>Cache</b>";
 
 // Answers the requests with the scripted pages in turn and then with kMinimalPage, failing at
-// the request numbered fail_at.
+// the request numbered fail_at. Called from the run's fetching threads: it records the order
+// of the requests and how many were ever in flight at once.
 class ScriptedPages final : public PageSource {
  public:
-  explicit ScriptedPages(RecordingWindow& window, int fail_at = 0)
-      : window_(window), fail_at_(fail_at) {}
+  explicit ScriptedPages(int fail_at = 0, std::chrono::milliseconds delay = 0ms)
+      : fail_at_(fail_at), delay_(delay) {}
   std::string Get(const std::string& url, const CancelSignal& /*cancel*/) override {
-    urls.push_back(url);
-    window_.events.push_back("get " + url);
-    if (static_cast<int>(urls.size()) == fail_at_) throw Failure("404 Not Found");
-    return urls.size() <= pages.size() ? pages[urls.size() - 1] : std::string(kMinimalPage);
+    std::size_t number;
+    {
+      const std::lock_guard lock(mutex_);
+      urls_.push_back(url);
+      number = urls_.size();
+      most_at_once_ = std::max(most_at_once_, ++in_flight_);
+    }
+    std::this_thread::sleep_for(delay_);
+    const std::lock_guard lock(mutex_);
+    --in_flight_;
+    if (static_cast<int>(number) == fail_at_) throw Failure("404 Not Found");
+    return number <= pages.size() ? pages[number - 1] : std::string(kMinimalPage);
   }
-  std::vector<std::string> urls;
+  std::vector<std::string> Urls() {
+    const std::lock_guard lock(mutex_);
+    return urls_;
+  }
+  int MostAtOnce() {
+    const std::lock_guard lock(mutex_);
+    return most_at_once_;
+  }
   std::vector<std::string> pages;
 
  private:
-  RecordingWindow& window_;
   int fail_at_;
+  std::chrono::milliseconds delay_;
+  std::mutex mutex_;
+  std::vector<std::string> urls_;
+  int in_flight_ = 0;
+  int most_at_once_ = 0;
 };
 
 constexpr std::string_view kService = "http://pages.test";
+const std::vector<std::string> kThreeUrls = {"http://pages.test/cache.php?cid=11",
+                                             "http://pages.test/cache.php?cid=22",
+                                             "http://pages.test/cache.php?cid=33"};
 
-TEST(ConversionRunTest, WindowOperationsInOrder) {
+struct Outcome {
+  std::vector<std::string> events;
+  std::string document;
+  std::string failure;  // "" when the run succeeded
+};
+
+Outcome RunOn(std::string_view waypoints, ScriptedPages& pages, int connections = 1) {
   TempDir dir;
-  const auto path =
-      dir.Write("three.wpt", std::string(kHeader) + "1,TR11,1,2,\r\n2,TR22,3,4,\r\n3,TR33,5,6,");
+  const auto path = dir.Write("run.wpt", std::string(kHeader) + std::string(waypoints));
   RecordingWindow window;
-  ScriptedPages pages(window);
-  LineList result("stale result");
-  trelka::Run(path, window, pages, kService, result);
+  Utf8Document result;
+  result.Append("an earlier result");
+  const CancelSignal cancel;
+  Outcome outcome;
+  try {
+    Run(path, window, pages, {std::string(kService), connections}, result, cancel);
+  } catch (const Failure& failure) {
+    outcome.failure = failure.Message();
+  }
+  outcome.events = window.events;
+  outcome.document = result.Text();
+  return outcome;
+}
 
-  const std::vector<std::string> expected = {
-      "disable check box",
-      "disable save",
-      "1 из 3",
-      "get http://pages.test/cache.php?cid=11",
-      "read check box",
-      "2 из 3",
-      "get http://pages.test/cache.php?cid=22",
-      "read check box",
-      "3 из 3",
-      "get http://pages.test/cache.php?cid=33",
-      "read check box",
-      "enable save",
-  };
-  EXPECT_EQ(window.events, expected);
-  EXPECT_EQ(result.Count(), 5u);  // header, three elements, closing tag
-  EXPECT_EQ(testing::XmlProblem(result.Text()), "");
+TEST(ConversionRunTest, WindowOperationsInOrderAndOneRequestAtATime) {
+  for (const int connections : {1, 3}) {
+    ScriptedPages pages(0, 5ms);
+    const Outcome outcome = RunOn(kThree, pages, connections);
+    const std::vector<std::string> expected = {
+        "disable check box", "disable save", "1 из 3",         "read check box", "2 из 3",
+        "read check box",    "3 из 3",       "read check box", "enable save",
+    };
+    EXPECT_EQ(outcome.events, expected) << connections;
+    EXPECT_EQ(pages.Urls(), kThreeUrls) << connections;
+    EXPECT_EQ(pages.MostAtOnce(), connections) << connections;
+    EXPECT_EQ(std::count(outcome.document.begin(), outcome.document.end(), '\n'), 5)
+        << "header, three elements, closing tag";
+    EXPECT_EQ(testing::XmlProblem(outcome.document), "");
+  }
 }
 
 // A page without the name marker (an error page) gives no element; a tag in a title reaches
 // the document as text through the XML guard.
 TEST(ConversionRunTest, PagesWithoutNameMarkerAreSkippedAndTitlesStayText) {
-  TempDir dir;
-  const auto path =
-      dir.Write("three.wpt", std::string(kHeader) + "1,TR11,1,2,\r\n2,TR22,3,4,\r\n3,TR33,5,6,");
-  RecordingWindow window;
-  ScriptedPages pages(window);
+  ScriptedPages pages;
   pages.pages = {"<html>no such cache</html>", "<p><b>Big <i>oak</i> & co</b>", ""};
-  LineList result;
-  trelka::Run(path, window, pages, kService, result);
-  EXPECT_EQ(result.Count(), 3u);  // header, one element, closing tag
-  EXPECT_EQ(testing::XmlProblem(result.Text()), "");
-  EXPECT_NE(
-      result.Text().find("<groundspeak:name>Big &#60;i>oak&#60;/i> &#38; co []</groundspeak:name>"),
-      std::string::npos)
-      << result.Text();
-  EXPECT_EQ(result.Text().find("<name>11</name>"), std::string::npos);
+  const Outcome outcome = RunOn(kThree, pages);
+  EXPECT_EQ(std::count(outcome.document.begin(), outcome.document.end(), '\n'), 3);
+  EXPECT_EQ(testing::XmlProblem(outcome.document), "");
+  EXPECT_NE(outcome.document.find(
+                "<groundspeak:name>Big &#60;i>oak&#60;/i> &#38; co []</groundspeak:name>"),
+            std::string::npos)
+      << outcome.document;
+  EXPECT_EQ(outcome.document.find("<name>11</name>"), std::string::npos);
 }
 
 TEST(ConversionRunTest, NoWaypointsStillEnableSaving) {
-  TempDir dir;
-  RecordingWindow window;
-  ScriptedPages pages(window);
-  LineList result;
-  trelka::Run(dir.Write("empty.wpt", kHeader), window, pages, kService, result);
-  EXPECT_EQ(window.events,
+  ScriptedPages pages;
+  const Outcome outcome = RunOn("", pages);
+  EXPECT_EQ(outcome.events,
             (std::vector<std::string>{"disable check box", "disable save", "enable save"}));
-  EXPECT_EQ(result.Count(), 2u);
-  EXPECT_TRUE(result.Text().ends_with("\r\n</gpx>\r\n"));
+  EXPECT_TRUE(outcome.document.ends_with("\r\n</gpx>\r\n"));
+  EXPECT_EQ(std::count(outcome.document.begin(), outcome.document.end(), '\n'), 2);
 }
 
 TEST(ConversionRunTest, BlankLineIsAWaypointWithEmptyId) {
-  TempDir dir;
-  RecordingWindow window;
-  ScriptedPages pages(window);
-  LineList result;
-  trelka::Run(dir.Write("blank.wpt", std::string(kHeader) + "\r\n"), window, pages, kService,
-              result);
-  EXPECT_EQ(pages.urls, (std::vector<std::string>{"http://pages.test/cache.php?cid="}));
+  ScriptedPages pages;
+  (void)RunOn("\r\n", pages);
+  EXPECT_EQ(pages.Urls(), (std::vector<std::string>{"http://pages.test/cache.php?cid="}));
 }
 
+// At the first failed page, in order, nothing after it is worked on and, with one connection,
+// no later page is asked for; with more, at most those already asked for.
 TEST(ConversionRunTest, FailingPageStopsTheRunWithAnEmptyResult) {
-  TempDir dir;
-  const auto path =
-      dir.Write("three.wpt", std::string(kHeader) + "1,TR11,1,2,\r\n2,TR22,3,4,\r\n3,TR33,5,6,");
-  RecordingWindow window;
-  ScriptedPages pages(window, 2);
-  LineList result("earlier result");
-  EXPECT_THROW(trelka::Run(path, window, pages, kService, result), Failure);
-  EXPECT_TRUE(result.Empty());
-  EXPECT_EQ(window.events.back(), "get http://pages.test/cache.php?cid=22");
-  EXPECT_EQ(window.events[window.events.size() - 2], "2 из 3");
-  EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "enable save"), 0);
+  for (const int connections : {1, 2}) {
+    ScriptedPages pages(2, 5ms);
+    const Outcome outcome = RunOn(kThree, pages, connections);
+    EXPECT_EQ(outcome.failure, "404 Not Found") << connections;
+    EXPECT_EQ(outcome.document, "") << connections;
+    EXPECT_EQ(outcome.events.back(), "2 из 3") << connections;
+    EXPECT_EQ(std::count(outcome.events.begin(), outcome.events.end(), "enable save"), 0);
+    const std::size_t asked = pages.Urls().size();
+    EXPECT_GE(asked, 2u) << connections;
+    EXPECT_LE(asked, 1u + static_cast<std::size_t>(connections)) << connections;
+  }
 }
 
 TEST(ConversionRunTest, MissingFileFailsAfterTheControlsAreDisabled) {
   TempDir dir;
   RecordingWindow window;
-  ScriptedPages pages(window);
-  LineList result("earlier result");
-  EXPECT_THROW(trelka::Run((dir.Path() / "gone.wpt").string(), window, pages, kService, result),
+  ScriptedPages pages;
+  Utf8Document result;
+  result.Append("earlier result");
+  const CancelSignal cancel;
+  EXPECT_THROW(trelka::Run((dir.Path() / "gone.wpt").string(), window, pages,
+                           {std::string(kService), 1}, result, cancel),
                FileFailure);
   EXPECT_TRUE(result.Empty());
   EXPECT_EQ(window.events, (std::vector<std::string>{"disable check box", "disable save"}));
+}
+
+// A page source that never answers until the run is cancelled.
+class SilentPages final : public PageSource {
+ public:
+  std::string Get(const std::string& /*url*/, const CancelSignal& cancel) override {
+    ++asked;
+    PauseUntil(std::chrono::steady_clock::now() + 10s, cancel);
+    return {};
+  }
+  std::atomic<int> asked{0};
+};
+
+TEST(ConversionRunTest, CancelEndsTheRunAtOnceWithNothingToShow) {
+  TempDir dir;
+  const auto path = dir.Write("run.wpt", std::string(kHeader) + std::string(kThree));
+  RecordingWindow window;
+  SilentPages pages;
+  Utf8Document result;
+  CancelSignal cancel;
+  std::thread canceller([&] {
+    std::this_thread::sleep_for(200ms);
+    cancel.Cancel();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(trelka::Run(path, window, pages, {std::string(kService), 1}, result, cancel),
+               RunCancelled);
+  const auto took = std::chrono::steady_clock::now() - start;
+  canceller.join();
+  EXPECT_LT(took, 300ms);
+  EXPECT_TRUE(result.Empty());
+  EXPECT_EQ(pages.asked, 1);
+  EXPECT_EQ(window.events.back(), "1 из 3");
 }
 
 }  // namespace

@@ -24,10 +24,12 @@ constexpr std::string_view kExpectedHeader =
     R"(</metadata>)";
 
 std::string Finished(std::initializer_list<std::pair<WaypointRecord, CacheRecord>> waypoints) {
-  LineList header(HeaderText());
-  LineList lines;
-  for (const auto& [waypoint, cache] : waypoints) AppendWaypoint(lines, waypoint, cache);
-  return FinishDocument(header, lines).Text();
+  Utf8Document document;
+  LineWriter writer(document);
+  StartDocument(writer);
+  for (const auto& [waypoint, cache] : waypoints) AppendWaypoint(writer, waypoint, cache);
+  FinishDocument(writer);
+  return document.Text();
 }
 
 CacheRecord Ordinary() {

@@ -8,7 +8,7 @@
 
 #include "faithful_extraction.h"
 #include "gpx_document.h"
-#include "line_list.h"
+#include "line_writer.h"
 #include "test_support.h"
 
 namespace trelka {
@@ -122,17 +122,19 @@ TEST(PageExtractionTest, CataloguePagesFieldByField) {
 // Every page composes into a document an XML reader accepts; markup left in a title or an
 // author shows as text.
 TEST(PageExtractionTest, CataloguePagesComposeIntoWellFormedDocuments) {
-  LineList header(HeaderText());
-  LineList elements;
+  Utf8Document document;
+  LineWriter writer(document);
+  StartDocument(writer);
   for (const PageCase& c : kCases) {
     const auto record = Extract(ReadPage(c.file), true);
-    if (record) AppendWaypoint(elements, WaypointRecord{"3004", "55.1", "37.2"}, *record);
+    if (record) AppendWaypoint(writer, WaypointRecord{"3004", "55.1", "37.2"}, *record);
   }
-  const LineList document = FinishDocument(header, elements);
-  EXPECT_EQ(testing::XmlProblem(document.Text()), "");
-  EXPECT_NE(document.Text().find("<groundspeak:name>Сосна &#60;i>у озера&#60;/i> [TR3004]<"),
+  FinishDocument(writer);
+  const std::string text = document.Text();
+  EXPECT_EQ(testing::XmlProblem(text), "");
+  EXPECT_NE(text.find("<groundspeak:name>Сосна &#60;i>у озера&#60;/i> [TR3004]<"),
             std::string::npos);
-  EXPECT_NE(document.Text().find("<groundspeak:placed_by>Ёж&#38;amp;Ко<"), std::string::npos);
+  EXPECT_NE(text.find("<groundspeak:placed_by>Ёж&#38;amp;Ко<"), std::string::npos);
 }
 
 }  // namespace

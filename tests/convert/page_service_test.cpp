@@ -1,13 +1,18 @@
 // The page client and the run against a real web server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
 #include <random>
+#include <vector>
 
 #include "conversion_run.h"
 #include "http_failures.h"
 #include "http_url.h"
 #include "nginx_server.h"
 #include "page_client.h"
+#include "sequential_run.h"
 #include "test_support.h"
 
 namespace trelka {
@@ -74,9 +79,10 @@ TEST_F(PageServiceTest, MissingPageStopsTheRun) {
       dir.Write("run.wpt", "h\r\nh\r\nh\r\nh\r\n1,TR1,1,2,\r\n1,TR3,1,2,\r\n1,TR2,1,2,\r\n");
   CountingWindow window;
   IdHTTP client;
-  LineList result;
+  Utf8Document result;
+  const CancelSignal cancel;
   try {
-    trelka::Run(path, window, client, server_->Address(), result);
+    trelka::Run(path, window, client, {server_->Address(), 1}, result, cancel);
     FAIL() << "the run did not stop";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.Message(), "404 Not Found");
@@ -84,6 +90,60 @@ TEST_F(PageServiceTest, MissingPageStopsTheRun) {
   EXPECT_EQ(window.last_progress, "2 из 3");
   EXPECT_FALSE(window.enabled);
   EXPECT_TRUE(result.Empty());
+}
+
+// Records the order in which pages are asked for.
+class RecordingPages final : public PageSource {
+ public:
+  explicit RecordingPages(PageSource& pages) : pages_(pages) {}
+  std::string Get(const std::string& url, const CancelSignal& cancel) override {
+    {
+      const std::lock_guard lock(mutex_);
+      urls.push_back(url);
+    }
+    return pages_.Get(url, cancel);
+  }
+  std::vector<std::string> urls;
+
+ private:
+  PageSource& pages_;
+  std::mutex mutex_;
+};
+
+// Fetching ahead, on one connection or several, gives the bytes and the request order of the
+// plain sequential run, over the end-to-end catalogue.
+TEST(PipelinedRunTest, SameBytesAndRequestsAsTheSequentialRun) {
+  TempDir dir;
+  const std::string catalogue = (dir.Path() / "catalogue").string();
+  const std::string make_site =
+      "python3 '" + std::string(TRELKA_E2E_DIR) + "/make_site.py' '" + catalogue + "' 120";
+  ASSERT_EQ(std::system(make_site.c_str()), 0);
+  NginxServer server(catalogue + "/site");
+  const std::string waypoints = catalogue + "/caches.wpt";
+  const CancelSignal cancel;
+  IdHTTP client;
+
+  CountingWindow sequential_window;
+  RecordingPages sequential_pages(client);
+  const std::string expected = faithful::SequentialRun(waypoints, sequential_window,
+                                                       sequential_pages, server.Address(), cancel);
+  ASSERT_GT(expected.size(), 100000u);
+  for (const int connections : {1, 4}) {
+    CountingWindow window;
+    RecordingPages pages(client);
+    Utf8Document document;
+    trelka::Run(waypoints, window, pages, {server.Address(), connections}, document, cancel);
+    EXPECT_TRUE(document.Text() == expected) << connections << " connections";
+    std::vector<std::string> order = pages.urls;
+    if (connections > 1) {  // several threads: the same requests, started in about that order
+      std::vector<std::string> sorted = sequential_pages.urls;
+      std::sort(order.begin(), order.end());
+      std::sort(sorted.begin(), sorted.end());
+      EXPECT_EQ(order, sorted);
+    } else {
+      EXPECT_EQ(order, sequential_pages.urls);
+    }
+  }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-namespace trelka {
+namespace trelka::faithful {
 
 void LineList::SetText(std::string_view text) {
   text_.clear();
@@ -91,4 +91,4 @@ std::string LineList::TakeText() {
   return std::exchange(text_, {});
 }
 
-}  // namespace trelka
+}  // namespace trelka::faithful

@@ -1,4 +1,6 @@
-// A list of text lines that is set from one text and read back as one text.
+// A list of text lines that is set from one text and read back as one text: the line-break
+// rules stated on their own, which LineWriter (convert/line_writer.h) applies while it
+// converts, and against which the tests hold it.
 //
 // Setting splits at CR LF, a lone CR or a lone LF; a break at the very end adds no empty
 // last line, and a NUL ends the text. Reading gives every line followed by CR LF. The list
@@ -9,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace trelka {
+namespace trelka::faithful {
 
 class LineList {
  public:
@@ -37,4 +39,4 @@ class LineList {
   std::size_t count_ = 0;
 };
 
-}  // namespace trelka
+}  // namespace trelka::faithful

@@ -1,0 +1,87 @@
+#include "page_pipeline.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <system_error>
+
+namespace trelka {
+
+PagePipeline::PagePipeline(PageSource& pages, int connections, const CancelSignal& cancel)
+    : pages_(pages), cancel_(cancel), arrivals_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  if (!arrivals_.IsOpen()) throw std::system_error(errno, std::generic_category(), "eventfd");
+  const int threads = std::clamp(connections, 1, kMaxConnections);
+  for (int i = 0; i < threads; ++i) fetchers_.emplace_back([this] { Fetch(); });
+}
+
+PagePipeline::~PagePipeline() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  stop_.Cancel();
+  work_.notify_all();
+  for (std::thread& fetcher : fetchers_) fetcher.join();
+}
+
+void PagePipeline::Request(std::string url) {
+  {
+    const std::lock_guard lock(mutex_);
+    slots_.push_back({std::move(url), {}, {}, false});
+  }
+  work_.notify_one();
+}
+
+void PagePipeline::Fetch() {
+  for (;;) {
+    std::unique_lock lock(mutex_);
+    work_.wait(lock,
+               [this] { return stopping_ || (!failed_ && started_ < first_ + slots_.size()); });
+    if (stopping_) return;
+    // A deque keeps its elements in place as it grows and as others leave its front, and
+    // this one cannot leave before it is done.
+    Slot& slot = slots_[started_++ - first_];
+    const std::string url = slot.url;
+    lock.unlock();
+
+    std::string page;
+    std::exception_ptr failure;
+    try {
+      page = pages_.Get(url, stop_);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+
+    lock.lock();
+    slot.page = std::move(page);
+    slot.failure = failure;
+    slot.done = true;
+    if (failure) failed_ = true;
+    lock.unlock();
+    const std::uint64_t one = 1;
+    (void)RetryOnInterrupt([&] { return ::write(arrivals_.Get(), &one, sizeof one); });
+  }
+}
+
+std::string PagePipeline::Next() {
+  for (;;) {
+    {
+      const std::lock_guard lock(mutex_);
+      if (slots_.empty()) throw std::logic_error("PagePipeline::Next without a request");
+      if (slots_.front().done) {
+        Slot slot = std::move(slots_.front());
+        slots_.pop_front();
+        ++first_;
+        if (slot.failure) std::rethrow_exception(slot.failure);
+        return std::move(slot.page);
+      }
+    }
+    (void)WaitUntilReady(arrivals_.Get(), POLLIN, Deadline::max(), cancel_);
+    std::uint64_t count = 0;
+    (void)RetryOnInterrupt([&] { return ::read(arrivals_.Get(), &count, sizeof count); });
+  }
+}
+
+}  // namespace trelka

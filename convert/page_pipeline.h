@@ -1,0 +1,65 @@
+// The run's page requests, made ahead on threads of their own while the run works on the
+// page before: requests start in the order they are asked for, at most `connections` at a
+// time, and their pages are handed back in that same order, whatever order they arrive in.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cancel_signal.h"
+#include "page_source.h"
+#include "system_call.h"
+
+namespace trelka {
+
+class PagePipeline {
+ public:
+  static constexpr int kMaxConnections = 8;
+
+  // Starts `connections` (1 to kMaxConnections) threads that fetch from pages. Waiting in
+  // Next watches cancel.
+  PagePipeline(PageSource& pages, int connections, const CancelSignal& cancel);
+  // Stops whatever is still being fetched (its result is thrown away) and joins the threads.
+  ~PagePipeline();
+  PagePipeline(const PagePipeline&) = delete;
+  PagePipeline& operator=(const PagePipeline&) = delete;
+
+  // Asks for the page at url, after every page asked for before it.
+  void Request(std::string url);
+
+  // The page of the oldest request not yet handed back, once it has arrived; raises its
+  // failure instead, or RunCancelled when cancel is signalled while waiting. After a failure
+  // no request that has not started yet is made.
+  [[nodiscard]] std::string Next();
+
+ private:
+  struct Slot {
+    std::string url;
+    std::string page;
+    std::exception_ptr failure;
+    bool done = false;
+  };
+
+  void Fetch();
+
+  PageSource& pages_;
+  const CancelSignal& cancel_;
+  CancelSignal stop_;  // ends the fetchers' own waits
+  UniqueFd arrivals_;  // an eventfd: readable when a slot is done
+  std::mutex mutex_;
+  std::condition_variable work_;
+  std::deque<Slot> slots_;     // requests not yet handed back, oldest first
+  std::uint64_t first_ = 0;    // the number of the request in slots_.front()
+  std::uint64_t started_ = 0;  // requests a fetcher has taken
+  bool stopping_ = false;
+  bool failed_ = false;
+  std::vector<std::thread> fetchers_;
+};
+
+}  // namespace trelka
