@@ -22,10 +22,11 @@ void Run(const std::string& path, RunWindow& window, PageSource& pages,
   window.DisableCheckBox();
   window.DisableSaveButton();
 
-  const int total = CountWaypointLines(path);
-
   {
-    WaypointFile file(path);
+    // Read once: both passes walk the same bytes, which a pipe or FIFO could not give twice.
+    const std::string bytes = ReadWaypointFile(path);
+    const int total = CountWaypointLines(bytes);
+    WaypointReader file(bytes);
     file.SkipLines(kWaypointHeaderLines);
     int index = 0;
     while (!file.AtEnd()) {
@@ -37,7 +38,7 @@ void Run(const std::string& path, RunWindow& window, PageSource& pages,
       const auto cache = Extract(page, window.ReadCheckBox());
       if (cache) AppendWaypoint(waypoint_lines, waypoint, *cache);
     }
-  }  // the waypoint file is closed before the document is finished
+  }  // the waypoint file's bytes are released before the document is finished
 
   result_document = FinishDocument(header_lines, waypoint_lines);
   window.EnableSaveButton();

@@ -1,13 +1,17 @@
 #include "waypoint_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <string_view>
+#include <cstdint>
+#include <vector>
 
+#include "failure.h"
 #include "file_failure.h"
+#include "system_call.h"
 #include "text_primitives.h"
 
 namespace trelka {
@@ -16,6 +20,8 @@ namespace {
 
 constexpr char kCtrlZ = '\x1A';
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
+
+[[noreturn]] void RaiseTooLarge() { throw FileFailure("Waypoint file exceeds 256 MiB"); }
 
 // Field 3 or 4 at the front of what is left of the line, without the comma that ends it.
 std::string LeadingField(const std::string& line) { return Copy(line, 1, Pos(",", line) - 1); }
@@ -34,76 +40,61 @@ WaypointRecord ParseWaypointLine(std::string line) {
   return record;
 }
 
-WaypointFile::WaypointFile(const std::string& path) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) RaiseFileFailure(errno, path_);
-}
-
-WaypointFile::~WaypointFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool WaypointFile::Fill() {
-  if (next_ < buffer_.size()) return true;
-  if (ended_) return false;
-  buffer_.resize(kReadSize);
-  next_ = 0;
-  ssize_t got;
-  do {
-    got = ::read(fd_, buffer_.data(), kReadSize);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) {
-    buffer_.clear();
-    RaiseFileFailure(errno, path_);
+std::string ReadWaypointFile(const std::string& path) {
+  const UniqueFd file(RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+  if (!file.IsOpen()) RaiseFileFailure(errno, path);
+  std::string bytes;
+  struct stat info {};
+  if (::fstat(file.Get(), &info) == 0 && S_ISREG(info.st_mode)) {
+    // A regular file's size is known: one too large fails before a byte is read.
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxWaypointFileBytes) RaiseTooLarge();
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
   }
-  buffer_.resize(static_cast<std::size_t>(got));
-  if (got == 0) ended_ = true;
-  return got > 0;
-}
-
-bool WaypointFile::AtEnd() {
-  if (!Fill()) return true;
-  if (buffer_[next_] == kCtrlZ) {
-    ended_ = true;
-    buffer_.clear();
-    next_ = 0;
-    return true;
+  std::vector<char> chunk(kReadSize);
+  for (;;) {
+    const ssize_t got =
+        RetryOnInterrupt([&] { return ::read(file.Get(), chunk.data(), chunk.size()); });
+    if (got < 0) RaiseFileFailure(errno, path);
+    if (got == 0) return bytes;
+    // Stopping here keeps memory bounded on endless input such as /dev/zero.
+    if (static_cast<std::size_t>(got) > kMaxWaypointFileBytes - bytes.size()) RaiseTooLarge();
+    bytes.append(chunk.data(), static_cast<std::size_t>(got));
   }
-  return false;
 }
 
-std::string WaypointFile::ReadLine() {
+bool WaypointReader::AtEnd() const { return rest_.empty() || rest_.front() == kCtrlZ; }
+
+std::string_view WaypointReader::TakeLine() {
+  if (AtEnd()) return {};
+  const std::size_t lf = rest_.find('\n');
+  const std::string_view line = rest_.substr(0, lf);
+  rest_.remove_prefix(lf == std::string_view::npos ? rest_.size() : lf + 1);
+  return line;
+}
+
+std::string WaypointReader::ReadLine() {
+  const std::string_view piece = TakeLine();
   std::string line;
-  if (AtEnd()) return line;
-  while (Fill()) {
-    const std::string_view rest = std::string_view(buffer_).substr(next_);
-    const std::size_t lf = rest.find('\n');
-    const std::string_view piece = rest.substr(0, lf);
-    // Every CR is dropped, whether or not a LF follows it.
-    for (std::size_t from = 0; from < piece.size();) {
-      const std::size_t cr = std::min(piece.find('\r', from), piece.size());
-      line.append(piece.substr(from, cr - from));
-      from = cr + 1;
-    }
-    next_ += piece.size();
-    if (lf != std::string_view::npos) {
-      ++next_;
-      break;
-    }
+  line.reserve(piece.size());
+  // Every CR is dropped, whether or not a LF follows it.
+  for (std::size_t from = 0; from < piece.size();) {
+    const std::size_t cr = std::min(piece.find('\r', from), piece.size());
+    line.append(piece.substr(from, cr - from));
+    from = cr + 1;
   }
   return line;
 }
 
-void WaypointFile::SkipLines(int count) {
-  for (int i = 0; i < count; ++i) (void)ReadLine();
+void WaypointReader::SkipLines(int count) {
+  for (int i = 0; i < count; ++i) (void)TakeLine();
 }
 
-int CountWaypointLines(const std::string& path) {
-  WaypointFile file(path);
-  file.SkipLines(kWaypointHeaderLines);
+int CountWaypointLines(std::string_view bytes) {
+  WaypointReader reader(bytes);
+  reader.SkipLines(kWaypointHeaderLines);
   int count = 0;
-  while (!file.AtEnd()) {
-    (void)file.ReadLine();
+  while (!reader.AtEnd()) {
+    reader.SkipLines(1);
     ++count;
   }
   return count;

@@ -1,11 +1,14 @@
-// Reading the waypoint file (.wpt, windows-1251): its line rules and the fields of one line.
+// Reading the waypoint file (.wpt, windows-1251): its bytes, read once in full, their line
+// rules and the fields of one line.
 //
 // Line rules: a line ends at LF; every CR is dropped from the line's text (so CR LF ends a
 // line, and a lone CR joins its neighbours); a Ctrl-Z (1A) at the start of a line ends the
 // file; the end of the file ends a last line that has no break.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "waypoint_record.h"
 
@@ -17,17 +20,21 @@ inline constexpr int kWaypointHeaderLines = 4;
 // Malformed lines never fail: missing commas and short names give empty fields.
 [[nodiscard]] WaypointRecord ParseWaypointLine(std::string line);
 
-// One open waypoint file, read line by line. Raises FileFailure when it cannot be opened or
-// read.
-class WaypointFile {
- public:
-  explicit WaypointFile(const std::string& path);
-  ~WaypointFile();
-  WaypointFile(const WaypointFile&) = delete;
-  WaypointFile& operator=(const WaypointFile&) = delete;
+// The waypoint file is read in full at most this long; larger ones fail.
+inline constexpr std::size_t kMaxWaypointFileBytes = std::size_t{256} * 1024 * 1024;
 
-  // True at the end of the file or at a Ctrl-Z that starts the next line.
-  [[nodiscard]] bool AtEnd();
+// Every byte of the waypoint file, read once, so that both passes see the same bytes and a
+// pipe or FIFO can be read. Raises FileFailure when the file cannot be opened or read, and
+// "Waypoint file exceeds 256 MiB" as soon as it has read more than kMaxWaypointFileBytes.
+[[nodiscard]] std::string ReadWaypointFile(const std::string& path);
+
+// The lines of a waypoint file's bytes, read one after the other. The bytes must outlive it.
+class WaypointReader {
+ public:
+  explicit WaypointReader(std::string_view bytes) : rest_(bytes) {}
+
+  // True at the end of the bytes or at a Ctrl-Z that starts the next line.
+  [[nodiscard]] bool AtEnd() const;
 
   // The next line without its break, which is consumed; empty at the end.
   [[nodiscard]] std::string ReadLine();
@@ -36,16 +43,12 @@ class WaypointFile {
   void SkipLines(int count);
 
  private:
-  bool Fill();  // false at the end of the file
+  std::string_view TakeLine();  // the next line as it stands, CRs included
 
-  std::string path_;
-  int fd_ = -1;
-  std::string buffer_;
-  std::size_t next_ = 0;
-  bool ended_ = false;
+  std::string_view rest_;
 };
 
 // The counting pass: the number of lines after the header, up to the end of the file.
-[[nodiscard]] int CountWaypointLines(const std::string& path);
+[[nodiscard]] int CountWaypointLines(std::string_view bytes);
 
 }  // namespace trelka

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "failure.h"
@@ -15,11 +16,20 @@ using testing::TempDir;
 constexpr std::string_view kHeader =
     "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n";
 
-std::vector<std::string> AllLines(const std::string& path) {
-  WaypointFile file(path);
+std::vector<std::string> AllLines(std::string_view bytes) {
+  WaypointReader reader(bytes);
   std::vector<std::string> lines;
-  while (!file.AtEnd()) lines.push_back(file.ReadLine());
+  while (!reader.AtEnd()) lines.push_back(reader.ReadLine());
   return lines;
+}
+
+std::string FailureMessageOf(const std::string& path) {
+  try {
+    (void)ReadWaypointFile(path);
+  } catch (const FileFailure& failure) {
+    return failure.Message();
+  }
+  return "no failure";
 }
 
 TEST(WaypointFileTest, LineRules) {
@@ -51,9 +61,8 @@ TEST(WaypointFileTest, LineRules) {
       {"empty file", "", {}},
       {"NUL is text", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
   };
-  TempDir dir;
   for (const auto& c : cases) {
-    EXPECT_EQ(AllLines(dir.Write("f.wpt", c.bytes)), c.lines) << c.name;
+    EXPECT_EQ(AllLines(c.bytes), c.lines) << c.name;
   }
 }
 
@@ -61,7 +70,8 @@ TEST(WaypointFileTest, LongLinesAcrossReadBuffers) {
   TempDir dir;
   const std::string long_line(200000, 'x');
   const auto path = dir.Write("f.wpt", long_line + "\r\n" + long_line + "y");
-  EXPECT_EQ(AllLines(path), (std::vector<std::string>{long_line, long_line + "y"}));
+  EXPECT_EQ(AllLines(ReadWaypointFile(path)),
+            (std::vector<std::string>{long_line, long_line + "y"}));
 }
 
 TEST(WaypointFileTest, CountSkipsTheHeader) {
@@ -82,20 +92,22 @@ TEST(WaypointFileTest, CountSkipsTheHeader) {
                               "2,TR2\r\n",
        1},
   };
-  TempDir dir;
   for (const auto& c : cases) {
-    EXPECT_EQ(CountWaypointLines(dir.Write("f.wpt", c.bytes)), c.count) << c.name;
+    EXPECT_EQ(CountWaypointLines(c.bytes), c.count) << c.name;
   }
 }
 
 TEST(WaypointFileTest, MissingFileIsAFileFailure) {
   TempDir dir;
-  try {
-    (void)CountWaypointLines((dir.Path() / "absent.wpt").string());
-    FAIL() << "no failure";
-  } catch (const FileFailure& failure) {
-    EXPECT_EQ(failure.Message(), "File not found");
-  }
+  EXPECT_EQ(FailureMessageOf((dir.Path() / "absent.wpt").string()), "File not found");
+}
+
+// Fails by its size, before a byte is read. Endless input (/dev/zero) is trelka-batch's test.
+TEST(WaypointFileTest, FileOverTheLimitFails) {
+  TempDir dir;
+  const auto path = dir.Write("big.wpt", "");
+  std::filesystem::resize_file(path, kMaxWaypointFileBytes + 1);
+  EXPECT_EQ(FailureMessageOf(path), "Waypoint file exceeds 256 MiB");
 }
 
 TEST(ParseWaypointLineTest, Fields) {
