@@ -21,6 +21,7 @@
 #include "failure.h"
 #include "gpx_document.h"
 #include "page_client.h"
+#include "terminal_text.h"
 
 namespace {
 
@@ -113,9 +114,11 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-// message is windows-1251, like every message the conversion raises.
+// message is windows-1251, like every message the conversion raises, and may carry what a
+// page service sent.
 void ShowFailure(std::string_view message) {
-  const std::string text = trelka::Cp1251ToUtf8(trelka::FailureDisplayText(message));
+  const std::string text =
+      trelka::TerminalSafe(trelka::Cp1251ToUtf8(trelka::FailureDisplayText(message)));
   std::fprintf(stderr, "%s\n", text.c_str());
 }
 

@@ -98,6 +98,10 @@ start_hostile "$work/status.log" status 'HTTP/1.0 404 \x1b]0;owned\x07 Not\x98\t
 check "a GPX_FILE in a missing folder exits 1" test $? -eq 1
 check "with the file message" test "$(cat "$work/err")" = "Invalid filename."
 check "before any page is asked for" test "$(requests "$work/status.log")" -eq 0
+"$batch" --service "$hostile" "$work/two.wpt" "$work/two.gpx" 2>"$work/err"
+check "a status text with control characters fails the run" test $? -eq 1
+check "and is printed with each of them as ?" \
+  test "$(tail -n 1 "$work/err")" = "$(printf '404 ?]0;owned? Not?\tFo?und.')"
 
 # Signals while the run waits for a page that never comes: the program ends by the signal,
 # the earlier file stays whole and no temporary file stays beside it.
