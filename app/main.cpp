@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "atomic_write.h"
 #include "build_config.h"
 #include "qt_prompts.h"
 #include "tform1.h"
 
 int main(int argc, char** argv) {
+  trelka::InstallTemporaryFileCleanup();
   QApplication application(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/trelka.png")));
   QGuiApplication::setDesktopFileName(QStringLiteral("trelka"));

@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "application_title.h"
-#include "atomic_write.h"
 #include "gpx_document.h"
 #include "handler_boundary.h"
+#include "save_document.h"
 
 TForm1* Form1 = nullptr;
 
@@ -160,8 +160,7 @@ void TForm1::Button1Click(QObject* /*Sender*/) {
 void TForm1::Button2Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] {
     if (!SaveDialog1.Execute(this)) return;
-    trelka::WriteFileAtomically(LocalPath(SaveDialog1.FileName()),
-                                {ResultDocument.Text(), trelka::kSaveTrailer});
+    trelka::SaveDocument(ResultDocument, LocalPath(SaveDialog1.FileName()));
     CheckBox1->setEnabled(true);
   });
 }

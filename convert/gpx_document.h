@@ -36,7 +36,4 @@ void AppendWaypoint(LineWriter& document, const WaypointRecord& waypoint, const 
 // The closing line, "</gpx>".
 void FinishDocument(LineWriter& document);
 
-// The line break that saving writes after the document's text.
-inline constexpr std::string_view kSaveTrailer = "\r\n";
-
 }  // namespace trelka

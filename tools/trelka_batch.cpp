@@ -3,7 +3,8 @@
 //   trelka-batch [--terrain] [--service ADDRESS] WPT_FILE GPX_FILE
 //
 // Progress goes to stderr; the document is written to GPX_FILE with the bytes the window's
-// save button writes. A failure leaves GPX_FILE as it was and exits 1; a usage error exits 2.
+// save button writes. A WPT_FILE of "-" is standard input. A failure leaves GPX_FILE as it
+// was and exits 1; a usage error exits 2.
 
 #include <unistd.h>
 
@@ -18,8 +19,9 @@
 #include "codepage.h"
 #include "conversion_run.h"
 #include "failure.h"
-#include "gpx_document.h"
 #include "page_client.h"
+#include "save_document.h"
+#include "terminal_text.h"
 
 namespace {
 
@@ -27,6 +29,7 @@ std::string Usage() {
   return std::string(
              "Usage: trelka-batch [--terrain] [--service ADDRESS] WPT_FILE GPX_FILE\n"
              "Converts the caches of an OziExplorer waypoint file into a GPX document.\n"
+             "A WPT_FILE of - reads standard input.\n"
              "\n"
              "  --terrain          include the description of each cache's surroundings\n"
              "  --service ADDRESS  the page service to ask, as http://host[:port];\n"
@@ -111,24 +114,35 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-// message is windows-1251, like every message the conversion raises.
+// message is windows-1251, like every message the conversion raises, and may carry what a
+// page service sent.
 void ShowFailure(std::string_view message) {
-  const std::string text = trelka::Cp1251ToUtf8(trelka::FailureDisplayText(message));
+  const std::string text =
+      trelka::TerminalSafe(trelka::Cp1251ToUtf8(trelka::FailureDisplayText(message)));
   std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// The run reads a path; "-" names standard input as /dev/stdin, so that pipes work too.
+[[nodiscard]] std::string WaypointPath(const Options& options) {
+  return options.waypoint_file == "-" ? "/dev/stdin" : options.waypoint_file;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  trelka::InstallTemporaryFileCleanup();
   const Options options = ParseOptions(argc, argv);
   BatchWindow window(options.terrain);
   try {
+    // Opened first, so that a GPX_FILE that cannot be written fails before any page is asked.
+    trelka::AtomicFile output(options.gpx_file);
     trelka::IdHTTP pages;
-    trelka::Utf8Document result_document;
+    // Each full block of the document goes to the file as the run makes it.
+    trelka::Utf8Document document([&output](std::string_view block) { output.Write(block); });
     const trelka::CancelSignal never_cancelled;
-    trelka::Run(options.waypoint_file, window, pages, {options.service, 1}, result_document,
+    trelka::Run(WaypointPath(options), window, pages, {options.service, 1}, document,
                 never_cancelled);
-    trelka::WriteFileAtomically(options.gpx_file, {result_document.Text(), trelka::kSaveTrailer});
+    trelka::SaveDocument(document, output);
     return 0;
   } catch (const std::exception&) {
     window.EndLine();

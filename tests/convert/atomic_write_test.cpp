@@ -37,15 +37,68 @@ TEST(AtomicWriteTest, WritesThePartsAndReplacesAnOldFile) {
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
 TEST(AtomicWriteTest, NewFileGetsTheUsualMode) {
+  struct Case {
+    mode_t umask;
+    mode_t mode;
+  } cases[] = {{022, 0644}, {077, 0600}};
   TempDir dir;
-  const auto path = (dir.Path() / "new.gpx").string();
-  const mode_t old_mask = ::umask(022);
-  WriteFileAtomically(path, {"x"});
-  ::umask(old_mask);
+  for (const auto& c : cases) {
+    const auto path = (dir.Path() / ("new" + std::to_string(c.umask))).string();
+    const mode_t old_mask = ::umask(c.umask);
+    WriteFileAtomically(path, {"x"});
+    ::umask(old_mask);
+    EXPECT_EQ(ModeOf(path), c.mode) << std::oct << c.umask;
+  }
+}
+
+TEST(AtomicWriteTest, ReplacementKeepsTheMode) {
+  TempDir dir;
+  for (const mode_t mode : {0600, 0640, 0755}) {
+    const auto path = dir.Write("kept.gpx", "old");
+    ::chmod(path.c_str(), mode);
+    WriteFileAtomically(path, {"new"});
+    EXPECT_EQ(ModeOf(path), mode) << std::oct << mode;
+  }
+}
+
+TEST(AtomicWriteTest, ReplacementKeepsOwnerAndGroup) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+  TempDir dir;
+  const auto path = dir.Write("theirs.gpx", "old");
+  ASSERT_EQ(::chown(path.c_str(), 4321, 5432), 0);
+  WriteFileAtomically(path, {"new"});
   struct stat info {};
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u);
+  EXPECT_EQ(info.st_uid, 4321u);
+  EXPECT_EQ(info.st_gid, 5432u);
+}
+
+TEST(AtomicWriteTest, LongestNameSaves) {
+  TempDir dir;
+  const auto path = (dir.Path() / std::string(255, 'n')).string();
+  WriteFileAtomically(path, {"first"});
+  WriteFileAtomically(path, {"second"});
+  EXPECT_EQ(ReadFileBytes(path), "second");
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST(AtomicWriteTest, UncommittedFileLeavesTheOldOneAndNoLeftovers) {
+  TempDir dir;
+  const auto path = dir.Write("out.gpx", "old");
+  {
+    AtomicFile file(path);
+    file.Write("partial");
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+  }
+  EXPECT_EQ(ReadFileBytes(path), "old");
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
 TEST(AtomicWriteTest, SymbolicLinkKeepsPointingAtTheReplacedFile) {

@@ -4,8 +4,10 @@ set -u
 batch=$1
 work=$(mktemp -d)
 server_pid=
-trap 'rm -rf "$work"; [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null' EXIT
-source "$(dirname "$0")/../support/check.sh"
+helper_pids=
+trap 'rm -rf "$work"; kill $server_pid $helper_pids 2>/dev/null' EXIT
+here=$(dirname "$0")
+source "$here/../support/check.sh"
 
 printf 'OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n' >"$work/head.wpt"
 cp "$work/head.wpt" "$work/two.wpt"
@@ -44,6 +46,11 @@ check "a missing waypoint file exits 1" test $? -eq 1
 check "its message has the full stop" grep -qx 'File not found.' "$work/err"
 check "the earlier output is untouched" test "$(cat "$work/kept.gpx")" = "keep me"
 
+"$batch" --service http://127.0.0.1:9 /dev/zero "$work/kept.gpx" 2>"$work/err"
+check "endless input exits 1" test $? -eq 1
+check "with the size message" grep -qx 'Waypoint file exceeds 256 MiB.' "$work/err"
+check "and leaves the earlier output" test "$(cat "$work/kept.gpx")" = "keep me"
+
 "$batch" --terrain --service "$service" "$work/two.wpt" "$work/two.gpx" 2>"$work/progress"
 check "two waypoints convert" test $? -eq 0
 check "progress has one line per waypoint off a terminal" \
@@ -51,6 +58,14 @@ check "progress has one line per waypoint off a terminal" \
 check "two elements" test "$(grep -c '<wpt ' "$work/two.gpx")" -eq 2
 check "the folder holds no temporary files" test "$(ls -A "$work" | grep -c '^\.')" -eq 0
 check "both pages were asked for" test "$(grep -c 'GET /cache.php?cid=10[12] HTTP' "$work/server.log")" -eq 2
+
+# The waypoint file is read once, so a pipe or a FIFO converts like a file.
+cat "$work/two.wpt" | timeout 30 "$batch" --terrain --service "$service" - "$work/piped.gpx" 2>/dev/null
+check "standard input as - converts like the file" cmp -s "$work/piped.gpx" "$work/two.gpx"
+mkfifo "$work/fifo"
+timeout 30 cp "$work/two.wpt" "$work/fifo" &
+timeout 30 "$batch" --terrain --service "$service" "$work/fifo" "$work/fifo.gpx" 2>/dev/null
+check "a FIFO converts like the file" cmp -s "$work/fifo.gpx" "$work/two.gpx"
 
 cp "$work/two.gpx" "$work/before.gpx"
 kill "$server_pid"
@@ -61,6 +76,73 @@ check "a refused connection exits 1" test $? -eq 1
 check "with the socket error's message" \
   test "$(tail -n 2 "$work/err")" = "$(printf 'Socket Error # 10061\r\nConnection refused.')"
 check "and leaves the output as it was" cmp -s "$work/two.gpx" "$work/before.gpx"
+
+# Hostile page services, from hostile_server.py: start_hostile LOG ARGS... sets $hostile to
+# its address; each request it reads adds a line "request" to LOG.
+start_hostile() {
+  local log=$1 port=
+  shift
+  timeout 100 python3 -u "$here/hostile_server.py" "$@" >"$log" 2>&1 &
+  helper_pids="$helper_pids $!"
+  for _ in $(seq 100); do
+    port=$(head -n 1 "$log")
+    [ -n "$port" ] && break
+    sleep 0.1
+  done
+  hostile=http://127.0.0.1:$port
+}
+requests() { grep -c '^request' "$1"; }
+
+start_hostile "$work/status.log" status 'HTTP/1.0 404 \x1b]0;owned\x07 Not\x98\tFo\rund'
+"$batch" --service "$hostile" "$work/two.wpt" "$work/missing/out.gpx" 2>"$work/err"
+check "a GPX_FILE in a missing folder exits 1" test $? -eq 1
+check "with the file message" test "$(cat "$work/err")" = "Invalid filename."
+check "before any page is asked for" test "$(requests "$work/status.log")" -eq 0
+"$batch" --service "$hostile" "$work/two.wpt" "$work/two.gpx" 2>"$work/err"
+check "a status text with control characters fails the run" test $? -eq 1
+check "and is printed with each of them as ?" \
+  test "$(tail -n 1 "$work/err")" = "$(printf '404 ?]0;owned? Not?\tFo?und.')"
+
+# Signals while the run waits for a page that never comes: the program ends by the signal,
+# the earlier file stays whole and no temporary file stays beside it.
+start_hostile "$work/stall.log" stall
+mkdir "$work/out"
+# signal_mid_run "SIGNALS" COMMAND...: runs COMMAND with trelka-batch's arguments, sends the
+# signals once its first request has arrived, and returns how it ended. set -m, since a
+# background job of a script would ignore SIGINT; a watchdog bounds the wait.
+signal_mid_run() {
+  local signals=$1 pid before watchdog status sig
+  shift
+  before=$(requests "$work/stall.log")
+  printf 'earlier' >"$work/out/kept.gpx"
+  set -m
+  "$@" --service "$hostile" "$work/two.wpt" "$work/out/kept.gpx" 2>/dev/null &
+  pid=$!
+  set +m
+  for _ in $(seq 100); do
+    [ "$(requests "$work/stall.log")" -gt "$before" ] && break
+    sleep 0.1
+  done
+  (sleep 20 && kill -KILL "$pid") >/dev/null 2>&1 &
+  watchdog=$!
+  for sig in $signals; do
+    kill -s "$sig" "$pid"
+    sleep 0.2
+  done
+  wait "$pid"
+  status=$?
+  kill "$watchdog" 2>/dev/null
+  return "$status"
+}
+ended_whole() { test "$(ls -A "$work/out")" = kept.gpx && test "$(cat "$work/out/kept.gpx")" = earlier; }
+for signal in TERM INT HUP; do
+  signal_mid_run "$signal" "$batch" 2>/dev/null # nor the shell's report of a Hangup
+  check "SIG$signal during a run ends the program by that signal" \
+    test $? -eq $((128 + $(kill -l "$signal")))
+  check "and leaves the earlier file whole and no temporary file" ended_whole
+done
+signal_mid_run "HUP TERM" bash -c 'trap "" HUP; exec "$0" "$@"' "$batch"
+check "a SIGHUP ignored from the start (nohup) stays ignored" test $? -eq 143
 
 if command -v xmllint >/dev/null; then
   check "the document is well-formed" xmllint --noout "$work/two.gpx"

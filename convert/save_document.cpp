@@ -1,0 +1,16 @@
+#include "save_document.h"
+
+namespace trelka {
+
+void SaveDocument(const Utf8Document& document, AtomicFile& file) {
+  for (std::string_view piece : document.Pieces()) file.Write(piece);
+  file.Write(kSaveTrailer);
+  file.Commit();
+}
+
+void SaveDocument(const Utf8Document& document, const std::string& path) {
+  AtomicFile file(path);
+  SaveDocument(document, file);
+}
+
+}  // namespace trelka
