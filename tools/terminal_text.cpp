@@ -2,7 +2,9 @@
 
 namespace trelka {
 
-std::string TerminalSafe(std::string_view utf8) {
+namespace {
+
+std::string Shown(std::string_view utf8, bool keep_crlf) {
   std::string shown;
   shown.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -11,7 +13,7 @@ std::string TerminalSafe(std::string_view utf8) {
     // The socket errors join their two lines with CR LF, and a status text cannot hold one,
     // since the status line ends there; a lone CR or LF, though, could make outside text
     // overwrite or fake a line, so only the pair passes.
-    if (byte == '\r' && next == '\n') {
+    if (keep_crlf && byte == '\r' && next == '\n') {
       shown += "\r\n";
       ++i;
     } else if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
@@ -25,5 +27,11 @@ std::string TerminalSafe(std::string_view utf8) {
   }
   return shown;
 }
+
+}  // namespace
+
+std::string TerminalSafe(std::string_view utf8) { return Shown(utf8, true); }
+
+std::string TerminalSafeLine(std::string_view utf8) { return Shown(utf8, false); }
 
 }  // namespace trelka

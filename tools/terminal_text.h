@@ -12,4 +12,7 @@ namespace trelka {
 // A CR LF pair stays: it is the line break of the library's own two-line messages.
 [[nodiscard]] std::string TerminalSafe(std::string_view utf8);
 
+// The same for text that is one line (an option's value, an id): CR LF is shown as "??" too.
+[[nodiscard]] std::string TerminalSafeLine(std::string_view utf8);
+
 }  // namespace trelka

@@ -36,6 +36,9 @@ for mode in plain terrain; do
     python3 "$here/check_gpx.py" "$work/catalogue/expected.json" "$work/$mode.csv" "$out" "$mode"
 done
 cp "$work/terrain.gpx" "$work/batch-terrain.gpx" 2>/dev/null
+timeout 300 "$batch" --connections 4 --service "$service" "$work/catalogue/caches.wpt" \
+  "$work/four.gpx" 2>/dev/null
+check "four connections give the bytes of one" cmp -s "$work/four.gpx" "$work/plain.gpx"
 
 # A page that is missing stops the run with the status text and writes nothing.
 printf 'earlier' >"$work/kept.gpx"

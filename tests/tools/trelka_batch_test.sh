@@ -39,6 +39,26 @@ check "-h exits 0 and prints usage" grep -q '^Usage: trelka-batch' "$work/help"
 check "a usage error exits 2" test $? -eq 2
 "$batch" --bogus a b 2>/dev/null
 check "an unknown option exits 2" test $? -eq 2
+check "-h names the default page service" grep -q 'without it, http://' "$work/help"
+
+# Addresses a request could not be made to, or that would smuggle bytes into it, are usage
+# errors that say what is wrong; so is a number of connections out of range.
+while IFS='|' read -r option problem; do
+  "$batch" $option "$work/head.wpt" "$work/x.gpx" 2>"$work/err"
+  check "$option exits 2" test $? -eq 2
+  check "saying $problem" grep -qF -- "$problem" "$work/err"
+done <<'ROWS'
+--service=http://h:99999|the port must be a number from 1 to 65535
+--service=http://h:x|the port must be a number from 1 to 65535
+--service=http://::1:8080|an IPv6 address must stand in brackets
+--service=http://user:pass@h|must not hold a user name or password
+--service=http://h/x|with no path
+--connections=0|--connections must be a number from 1 to 8
+--connections=9|--connections must be a number from 1 to 8
+ROWS
+"$batch" --service "$(printf 'http://h\r\nX: y')" "$work/head.wpt" "$work/x.gpx" 2>"$work/err"
+check "an address with CR LF exits 2" test $? -eq 2
+check "shown with its control characters as ?" grep -qF 'http://h??X: y' "$work/err"
 
 printf 'keep me' >"$work/kept.gpx"
 "$batch" "$work/absent.wpt" "$work/kept.gpx" 2>"$work/err"
