@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -30,18 +31,20 @@ class ResponseStream {
   // where a line would begin fails; a close in the middle of a line gives an empty line and
   // leaves its bytes for whatever is read next.
   std::string ReadLine() {
-    std::size_t scanned = next_;
+    std::size_t scanned = 0;  // counted from next_, which a Receive may move
     for (;;) {
-      const auto lf = buffer_.find('\n', scanned);
-      if (lf != std::string::npos) {
-        std::size_t end = lf;
-        if (end > next_ && buffer_[end - 1] == '\r') --end;
-        std::string line = buffer_.substr(next_, end - next_);
-        next_ = lf + 1;
-        return line;
+      const char* unread = storage_.data() + next_;
+      const void* lf = scanned < Buffered()
+                           ? std::memchr(unread + scanned, '\n', Buffered() - scanned)
+                           : nullptr;
+      if (lf != nullptr) {
+        const auto taken = static_cast<std::size_t>(static_cast<const char*>(lf) - unread) + 1;
+        next_ += taken;
+        const bool cr = taken > 1 && unread[taken - 2] == '\r';
+        return {unread, taken - 1 - (cr ? 1 : 0)};
       }
-      scanned = buffer_.size();
-      if (scanned - next_ > kMaxResponseBytes) RaiseTooLarge("line");
+      scanned = Buffered();
+      if (scanned > kMaxResponseBytes) RaiseTooLarge("line");
       if (!Receive()) {
         if (Buffered() == 0) throw EIdConnClosedGracefully();
         return {};
@@ -54,8 +57,7 @@ class ResponseStream {
     while (count > 0) {
       if (Buffered() == 0 && !Receive()) throw EIdConnClosedGracefully();
       const std::size_t take = std::min(count, Buffered());
-      out.append(buffer_, next_, take);
-      next_ += take;
+      Take(take, out);
       count -= take;
     }
   }
@@ -64,35 +66,41 @@ class ResponseStream {
   void ReadUntilClose(std::string& out, std::size_t limit) {
     do {
       if (out.size() + Buffered() > limit) RaiseTooLarge("body");
-      out.append(buffer_, next_, Buffered());
-      next_ = buffer_.size();
+      Take(Buffered(), out);
     } while (Receive());
   }
 
  private:
-  [[nodiscard]] std::size_t Buffered() const { return buffer_.size() - next_; }
+  [[nodiscard]] std::size_t Buffered() const { return end_ - next_; }
 
-  // Adds what the source delivers next to the buffer; false once the peer has closed.
+  void Take(std::size_t count, std::string& out) {
+    out.append(storage_.data() + next_, count);
+    next_ += count;
+  }
+
+  // Adds what the source delivers next to the buffer; false once the peer has closed. The
+  // storage only grows when the unread bytes need it, and is never cleared byte by byte, so
+  // that a source delivering single bytes costs no more than one delivering 64 KiB at once.
   bool Receive() {
     if (closed_) return false;
-    if (next_ > 0 && next_ == buffer_.size()) {
-      buffer_.clear();
-      next_ = 0;
-    } else if (next_ > kReceiveSize && next_ * 2 > buffer_.size()) {
-      buffer_.erase(0, next_);
+    if (next_ == end_) {
+      next_ = end_ = 0;
+    } else if (next_ > kReceiveSize && next_ * 2 > end_) {
+      std::memmove(storage_.data(), storage_.data() + next_, Buffered());
+      end_ -= next_;
       next_ = 0;
     }
-    const std::size_t old_size = buffer_.size();
-    buffer_.resize(old_size + kReceiveSize);
-    const std::size_t got = source_.Receive(buffer_.data() + old_size, kReceiveSize);
-    buffer_.resize(old_size + got);
+    if (storage_.size() - end_ < kReceiveSize) storage_.resize(end_ + kReceiveSize);
+    const std::size_t got = source_.Receive(storage_.data() + end_, kReceiveSize);
+    end_ += got;
     closed_ = got == 0;
     return got > 0;
   }
 
   ByteSource& source_;
-  std::string buffer_;
-  std::size_t next_ = 0;
+  std::vector<char> storage_;
+  std::size_t next_ = 0;  // the first unread byte
+  std::size_t end_ = 0;   // one past the last received byte
   bool closed_ = false;
 };
 

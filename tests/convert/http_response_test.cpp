@@ -1,0 +1,207 @@
+#include "http_response.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "http_failures.h"
+#include "socket_errors.h"
+#include "test_support.h"
+
+namespace trelka {
+namespace {
+
+using testing::Escaped;
+using namespace std::string_literals;
+
+constexpr int kWsaConnReset = 10054;
+
+// The piece sizes a socket may deliver: single bytes, odd small runs, whole receive buffers.
+constexpr std::size_t kPieces[] = {1, 7, std::size_t{64} << 10};
+
+// What the source does once the response's bytes are delivered: close, or raise the socket
+// failure of a reset or of an expired wait (a peer that never closes).
+struct Then {
+  enum Kind { kClose, kReset, kStall } kind = kClose;
+};
+const Then kReset{Then::kReset};
+const Then kStall{Then::kStall};
+
+// A heap copy of exactly the bytes' size, so that AddressSanitizer sees a read past its end.
+class ExactCopy {
+ public:
+  explicit ExactCopy(std::string_view bytes)
+      : data_(std::make_unique_for_overwrite<char[]>(bytes.size())), size_(bytes.size()) {
+    std::memcpy(data_.get(), bytes.data(), size_);
+  }
+  [[nodiscard]] const char* Data() const { return data_.get(); }
+  [[nodiscard]] std::size_t Size() const { return size_; }
+
+ private:
+  std::unique_ptr<char[]> data_;
+  std::size_t size_;
+};
+
+// Delivers the response in pieces of at most piece bytes, then does what then says.
+class PiecewiseSource final : public ByteSource {
+ public:
+  PiecewiseSource(std::string_view response, const Then& then, std::size_t piece)
+      : response_(response), kind_(then.kind), piece_(piece) {}
+
+  std::size_t Receive(char* buffer, std::size_t capacity) override {
+    const std::size_t most = std::min(capacity, piece_);
+    if (sent_ < response_.Size()) return Copy(response_, sent_, most, buffer);
+    switch (kind_) {
+      case Then::kClose:
+        return 0;
+      case Then::kReset:
+        throw EIdSocketError(kWsaConnReset);
+      case Then::kStall:
+        throw EIdSocketError(kWsaTimedOut);
+    }
+    return 0;
+  }
+
+ private:
+  static std::size_t Copy(const ExactCopy& from, std::size_t& at, std::size_t most, char* to) {
+    const std::size_t take = std::min(most, from.Size() - at);
+    std::memcpy(to, from.Data() + at, take);
+    at += take;
+    return take;
+  }
+
+  ExactCopy response_;
+  Then::Kind kind_;
+  std::size_t piece_;
+  std::size_t sent_ = 0;
+};
+
+struct Exchange {
+  const char* name;
+  std::string response;
+  std::string expected;  // the body, or the failure's message
+  Then then = {};
+};
+
+struct Outcome {
+  bool succeeded;
+  std::string text;  // the body, or the failure's message
+};
+
+Outcome Read(const Exchange& exchange, std::size_t piece) {
+  PiecewiseSource source(exchange.response, exchange.then, piece);
+  try {
+    return {true, ReadResponse(source)};
+  } catch (const Failure& failure) {
+    return {false, failure.Message()};
+  }
+}
+
+TEST(HttpResponseTest, SuccessfulBodies) {
+  const std::string big(200000, 'x');
+  const Exchange cases[] = {
+      {"Content-Length exact", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nabcde", "abcde"},
+      {"bytes behind Content-Length", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabcdef", "abc"},
+      {"Content-Length body, then a peer that never closes",
+       "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc", "abc", kStall},
+      {"until close", "HTTP/1.0 200 OK\r\nServer: x\r\n\r\nall of it\r\n", "all of it\r\n"},
+      {"Content-Length 0", "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\nrest", "rest"},
+      {"Content-Length not a number", "HTTP/1.0 200 OK\r\nContent-Length: ten\r\n\r\nrest", "rest"},
+      {"negative Content-Length", "HTTP/1.0 200 OK\r\nContent-Length: -4\r\n\r\nrest", "rest"},
+      {"Content-Length past 64 bits",
+       "HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\nrest", "rest"},
+      {"empty body", "HTTP/1.0 204 No Content\r\n\r\n", ""},
+      {"LF-only lines and lower-case names", "HTTP/1.0 200 OK\ncontent-length: 2\n\nabc", "ab"},
+      {"first of duplicate headers wins",
+       "HTTP/1.0 200 OK\r\nContent-Length: 2\r\nContent-Length: 4\r\n\r\nabcd", "ab"},
+      {"continuation line joins the value",
+       "HTTP/1.0 200 OK\r\nTransfer-Encoding: gzip,\r\n chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
+       "abc"},
+      {"chunked",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nWiki\r\n5\r\npedia\r\n0\r\n\r\n",
+       "Wikipedia"},
+      {"chunk sizes with extensions",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;name=value\r\nWiki\r\n"
+       "5 ; x\r\npedia\r\n0\r\n\r\n",
+       "Wikipedia"},
+      {"Chunked in other letters is not chunked",
+       "HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n1\r\nx\r\n0\r\n\r\n",
+       "1\r\nx\r\n0\r\n\r\n"},
+      {"charset ignored, bytes unchanged",
+       "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n\xC0\xFF\x98",
+       "\xC0\xFF\x98"},
+      {"header line cut by the close starts the body", "HTTP/1.0 200 OK\r\nServer: x", "Server: x"},
+      {"large body", "HTTP/1.0 200 OK\r\n\r\n" + big, big},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t piece : kPieces) {
+      const Outcome outcome = Read(c, piece);
+      EXPECT_TRUE(outcome.succeeded) << c.name << " in pieces of " << piece;
+      EXPECT_EQ(Escaped(outcome.text), Escaped(c.expected)) << c.name << " in pieces of " << piece;
+    }
+  }
+}
+
+TEST(HttpResponseTest, Failures) {
+  const Exchange cases[] = {
+      {"redirect with Location", "HTTP/1.0 302 Found\r\nLocation: http://x/\r\n\r\nmoved",
+       "302 Found"},
+      {"3xx without Location", "HTTP/1.0 301 Moved Permanently\r\n\r\n", "301 Moved Permanently"},
+      {"200 with Location", "HTTP/1.0 200 OK\r\nLocation: /x\r\n\r\n", "200 OK"},
+      {"304", "HTTP/1.0 304 Not Modified\r\n\r\n", "304 Not Modified"},
+      {"404 with error page", "HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\nnot here.",
+       "404 Not Found"},
+      {"500", "HTTP/1.0 500 Internal Server Error\r\n\r\n", "500 Internal Server Error"},
+      {"non-integer status", "HTTP/1.1 abc OK\r\n\r\n", "'abc' is not a valid integer value"},
+      {"status line cut by the close", "HTTP/1.0 20", "'' is not a valid integer value"},
+      {"close at once", "", "Connection Closed Gracefully."},
+      {"slowloris (incomplete)", "HTTP/1.0 200 OK\r\nX-a: b\r\n",
+       "Socket Error # 10060\r\nConnection timed out.", kStall},
+      {"close between headers", "HTTP/1.0 200 OK\r\nServer: x\r\n",
+       "Connection Closed Gracefully."},
+      {"shorter than Content-Length", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc",
+       "Connection Closed Gracefully."},
+      {"chunk cut short", "HTTP/1.0 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n9\r\nabc",
+       "Connection Closed Gracefully."},
+      {"announced body over the limit", "HTTP/1.0 200 OK\r\nContent-Length: 67108865\r\n\r\n",
+       "Response body exceeds 64 MiB"},
+      {"chunk over the limit", "HTTP/1.0 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4000001\r\n",
+       "Response body exceeds 64 MiB"},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t piece : kPieces) {
+      const Outcome outcome = Read(c, piece);
+      EXPECT_FALSE(outcome.succeeded) << c.name << " in pieces of " << piece;
+      EXPECT_EQ(Escaped(outcome.text), Escaped(c.expected)) << c.name << " in pieces of " << piece;
+    }
+  }
+}
+
+TEST(HttpResponseTest, ResetAfterAnyByteFailsUnlessTheResponseIsWhole) {
+  struct Case {
+    const char* name;
+    std::string response;
+    bool whole_before_the_close;  // a reset after the last byte still gives the body
+  } cases[] = {
+      {"Content-Length", "HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nbody", true},
+      {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nbody\r\n0\r\n\r\n",
+       true},
+      {"until close", "HTTP/1.0 200 OK\r\n\r\nbody", false},
+  };
+  const std::string reset = "Socket Error # 10054\r\nConnection reset by peer.";
+  for (const auto& c : cases) {
+    for (std::size_t after = 0; after <= c.response.size(); ++after) {
+      for (const std::size_t piece : kPieces) {
+        const Outcome outcome = Read({c.name, c.response.substr(0, after), "", kReset}, piece);
+        const bool whole = after == c.response.size() && c.whole_before_the_close;
+        EXPECT_EQ(Escaped(outcome.text), Escaped(whole ? "body" : reset))
+            << c.name << ", reset after " << after << " bytes in pieces of " << piece;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace trelka
