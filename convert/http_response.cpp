@@ -18,19 +18,30 @@ namespace {
 
 constexpr std::size_t kReceiveSize = std::size_t{64} * 1024;
 
-[[noreturn]] void RaiseTooLarge(std::string_view what) {
-  throw EResponseTooLarge("Response " + std::string(what) + " exceeds 64 MiB");
+[[noreturn]] void RaiseBodyTooLarge() { throw EResponseTooLarge("Response body exceeds 64 MiB"); }
+
+[[noreturn]] void RaiseNotAnInteger(std::string_view token) {
+  throw EConvertError("'" + std::string(token) + "' is not a valid integer value");
 }
 
-// Buffers what the source delivers and hands it out as lines and byte runs.
+// How many bytes some lines may take together, line ends included, and the message of the
+// failure when they would take more.
+struct LineBudget {
+  std::size_t left;
+  std::string_view exceeded;
+};
+
+// Buffers what the source delivers and hands it out as lines and byte runs. It holds at most
+// the line being read and one receive beyond it, so memory follows the longest line allowed.
 class ResponseStream {
  public:
   explicit ResponseStream(ByteSource& source) : source_(source) {}
 
-  // The bytes up to the next LF, without it and without one CR right before it. A close
-  // where a line would begin fails; a close in the middle of a line gives an empty line and
-  // leaves its bytes for whatever is read next.
-  std::string ReadLine() {
+  // The bytes up to the next LF, without it and without one CR right before it, valid until
+  // the next read. Fails when the line with its LF would not fit in the budget. A close where
+  // a line would begin fails; a close in the middle of a line gives an empty line and leaves
+  // its bytes for whatever is read next.
+  std::string_view ReadLine(LineBudget& budget) {
     std::size_t scanned = 0;  // counted from next_, which a Receive may move
     for (;;) {
       const char* unread = storage_.data() + next_;
@@ -39,17 +50,20 @@ class ResponseStream {
                            : nullptr;
       if (lf != nullptr) {
         const auto taken = static_cast<std::size_t>(static_cast<const char*>(lf) - unread) + 1;
+        if (taken > budget.left) break;
+        budget.left -= taken;
         next_ += taken;
         const bool cr = taken > 1 && unread[taken - 2] == '\r';
         return {unread, taken - 1 - (cr ? 1 : 0)};
       }
       scanned = Buffered();
-      if (scanned > kMaxResponseBytes) RaiseTooLarge("line");
+      if (scanned >= budget.left) break;
       if (!Receive()) {
         if (Buffered() == 0) throw EIdConnClosedGracefully();
         return {};
       }
     }
+    throw EResponseTooLarge(std::string(budget.exceeded));
   }
 
   // Appends exactly count bytes to out; fails when the connection closes first.
@@ -65,7 +79,7 @@ class ResponseStream {
   // Appends everything up to the close to out, at most limit bytes in all.
   void ReadUntilClose(std::string& out, std::size_t limit) {
     do {
-      if (out.size() + Buffered() > limit) RaiseTooLarge("body");
+      if (out.size() + Buffered() > limit) RaiseBodyTooLarge();
       Take(Buffered(), out);
     } while (Receive());
   }
@@ -104,9 +118,15 @@ class ResponseStream {
   bool closed_ = false;
 };
 
-struct Header {
-  std::string name;
-  std::string value;
+// The status line and the header values the exchange uses. Nothing of any other header line
+// is kept, not even its name, so that many short lines cost no memory at all and the header
+// section's memory is bounded by these values, which are bounded by kMaxHeaderBytes.
+struct ResponseHead {
+  std::int32_t code = 0;
+  std::string status_text;
+  std::optional<std::string> location;           // the first
+  std::optional<std::string> transfer_encoding;  // the first
+  std::optional<std::string> content_length;     // the first
 };
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -114,37 +134,6 @@ bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 std::string_view WithoutLeadingBlanks(std::string_view text) {
   while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
   return text;
-}
-
-// Header lines up to the empty line. A line that starts with a blank or tab continues the one
-// above it.
-std::vector<Header> ReadHeaders(ResponseStream& stream) {
-  std::vector<Header> headers;
-  for (;;) {
-    const std::string line = stream.ReadLine();
-    if (line.empty()) return headers;
-    if (line.front() == ' ' || line.front() == '\t') {
-      if (headers.empty()) continue;
-      std::string& value = headers.back().value;
-      if (!value.empty() && value.back() != ' ' && value.back() != '\t') value += ' ';
-      value += WithoutLeadingBlanks(line);
-      continue;
-    }
-    const auto colon = line.find(':');
-    Header header{line.substr(0, colon), {}};
-    if (colon != std::string::npos) {
-      header.value = std::string(WithoutLeadingBlanks(std::string_view(line).substr(colon + 1)));
-    }
-    headers.push_back(std::move(header));
-  }
-}
-
-// The value of the first header of that name; empty when there is none.
-std::string_view HeaderValue(const std::vector<Header>& headers, std::string_view name) {
-  for (const Header& header : headers) {
-    if (EqualsIgnoringCase(header.name, name)) return header.value;
-  }
-  return {};
 }
 
 template <typename Integer>
@@ -160,6 +149,56 @@ std::optional<Integer> ParseDecimal(std::string_view text) {
 std::uint64_t ContentLength(std::string_view value) {
   const auto length = ParseDecimal<std::int64_t>(value);
   return length && *length > 0 ? static_cast<std::uint64_t>(*length) : 0;
+}
+
+// Where the value of a header line named name is kept: nowhere (nullptr) for headers the
+// exchange does not use and for repeats.
+std::string* KeptValue(ResponseHead& head, std::string_view name) {
+  const auto first = [](std::optional<std::string>& kept) {
+    return kept ? nullptr : &kept.emplace();
+  };
+  if (EqualsIgnoringCase(name, "Location")) return first(head.location);
+  if (EqualsIgnoringCase(name, "Transfer-Encoding")) return first(head.transfer_encoding);
+  if (EqualsIgnoringCase(name, "Content-Length")) return first(head.content_length);
+  return nullptr;
+}
+
+// Header lines up to the empty line. A line that starts with a blank or tab continues the one
+// above it.
+void ReadHeaders(ResponseStream& stream, LineBudget& budget, ResponseHead& head) {
+  std::string* continued = nullptr;
+  for (;;) {
+    const std::string_view line = stream.ReadLine(budget);
+    if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+      if (continued == nullptr) continue;
+      if (!continued->empty() && continued->back() != ' ' && continued->back() != '\t') {
+        *continued += ' ';
+      }
+      *continued += WithoutLeadingBlanks(line);
+      continue;
+    }
+    if (line.empty()) return;
+    const auto colon = line.find(':');
+    continued = KeptValue(head, line.substr(0, colon));
+    if (continued != nullptr && colon != std::string_view::npos) {
+      *continued = WithoutLeadingBlanks(line.substr(colon + 1));
+    }
+  }
+}
+
+ResponseHead ReadHead(ResponseStream& stream) {
+  LineBudget budget{kMaxHeaderBytes, "Response header exceeds 1 MiB"};
+  ResponseHead head;
+  const std::string_view status_line = stream.ReadLine(budget);
+  const auto blank = status_line.find(' ');
+  if (blank != std::string_view::npos) head.status_text = status_line.substr(blank + 1);
+  const std::string_view code_token =
+      std::string_view(head.status_text).substr(0, head.status_text.find(' '));
+  const auto code = ParseDecimal<std::int32_t>(code_token);
+  if (!code) RaiseNotAnInteger(code_token);
+  head.code = *code;
+  ReadHeaders(stream, budget, head);
+  return head;
 }
 
 // The line's leading hexadecimal digits, so that a chunk extension after the size does not
@@ -182,20 +221,29 @@ std::uint64_t ChunkSize(std::string_view line) {
   return size;
 }
 
-std::string ReadBody(ResponseStream& stream, const std::vector<Header>& headers) {
+std::string_view ReadChunkLine(ResponseStream& stream) {
+  LineBudget budget{kMaxChunkLineBytes, "Response chunk line exceeds 64 KiB"};
+  return stream.ReadLine(budget);
+}
+
+void ReadChunks(ResponseStream& stream, std::string& body) {
+  for (;;) {
+    const std::uint64_t size = ChunkSize(ReadChunkLine(stream));
+    if (size == 0) break;
+    if (size > kMaxResponseBytes - body.size()) RaiseBodyTooLarge();
+    stream.ReadExactly(static_cast<std::size_t>(size), body);
+    (void)ReadChunkLine(stream);
+  }
+  (void)ReadChunkLine(stream);
+}
+
+std::string ReadBody(ResponseStream& stream, const ResponseHead& head) {
   std::string body;
-  if (const std::uint64_t length = ContentLength(HeaderValue(headers, "Content-Length"))) {
-    if (length > kMaxResponseBytes) RaiseTooLarge("body");
+  if (const std::uint64_t length = ContentLength(head.content_length.value_or(""))) {
+    if (length > kMaxResponseBytes) RaiseBodyTooLarge();
     stream.ReadExactly(static_cast<std::size_t>(length), body);
-  } else if (HeaderValue(headers, "Transfer-Encoding").find("chunked") != std::string_view::npos) {
-    for (;;) {
-      const std::uint64_t size = ChunkSize(stream.ReadLine());
-      if (size == 0) break;
-      if (size > kMaxResponseBytes - body.size()) RaiseTooLarge("body");
-      stream.ReadExactly(static_cast<std::size_t>(size), body);
-      (void)stream.ReadLine();
-    }
-    (void)stream.ReadLine();
+  } else if (head.transfer_encoding.value_or("").find("chunked") != std::string::npos) {
+    ReadChunks(stream, body);
   } else {
     stream.ReadUntilClose(body, kMaxResponseBytes);
   }
@@ -206,21 +254,13 @@ std::string ReadBody(ResponseStream& stream, const std::vector<Header>& headers)
 
 std::string ReadResponse(ByteSource& source) {
   ResponseStream stream(source);
-  const std::string status_line = stream.ReadLine();
-  const auto blank = status_line.find(' ');
-  const std::string status_text =
-      blank == std::string::npos ? std::string() : status_line.substr(blank + 1);
-  const std::string code_token = status_text.substr(0, status_text.find(' '));
-  const auto status_code = ParseDecimal<std::int32_t>(code_token);
-  if (!status_code) throw EConvertError("'" + code_token + "' is not a valid integer value");
+  const ResponseHead head = ReadHead(stream);
+  std::string body = ReadBody(stream, head);
 
-  const std::vector<Header> headers = ReadHeaders(stream);
-  std::string body = ReadBody(stream, headers);
-
-  const int code = *status_code;
+  const int code = head.code;
   const bool redirect =
-      !HeaderValue(headers, "Location").empty() || (code >= 300 && code <= 399 && code != 304);
-  if (redirect || code < 200 || code > 299) throw EIdProtocolReplyError(code, status_text);
+      (head.location && !head.location->empty()) || (code >= 300 && code <= 399 && code != 304);
+  if (redirect || code < 200 || code > 299) throw EIdProtocolReplyError(code, head.status_text);
   return body;
 }
 
