@@ -38,9 +38,8 @@ class ResponseStream {
   explicit ResponseStream(ByteSource& source) : source_(source) {}
 
   // The bytes up to the next LF, without it and without one CR right before it, valid until
-  // the next read. Fails when the line with its LF would not fit in the budget. A close where
-  // a line would begin fails; a close in the middle of a line gives an empty line and leaves
-  // its bytes for whatever is read next.
+  // the next read. Fails when the line with its LF would not fit in the budget, and when the
+  // connection closes before the LF, at the start of the line or in its middle.
   std::string_view ReadLine(LineBudget& budget) {
     std::size_t scanned = 0;  // counted from next_, which a Receive may move
     for (;;) {
@@ -58,10 +57,7 @@ class ResponseStream {
       }
       scanned = Buffered();
       if (scanned >= budget.left) break;
-      if (!Receive()) {
-        if (Buffered() == 0) throw EIdConnClosedGracefully();
-        return {};
-      }
+      if (!Receive()) throw EIdConnClosedGracefully();
     }
     throw EResponseTooLarge(std::string(budget.exceeded));
   }
@@ -126,7 +122,8 @@ struct ResponseHead {
   std::string status_text;
   std::optional<std::string> location;           // the first
   std::optional<std::string> transfer_encoding;  // the first
-  std::optional<std::string> content_length;     // the first
+  std::optional<std::string> content_length;     // the first, which counts
+  std::optional<std::string> differing_length;   // the first later one of another meaning
 };
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -152,20 +149,25 @@ std::uint64_t ContentLength(std::string_view value) {
 }
 
 // Where the value of a header line named name is kept: nowhere (nullptr) for headers the
-// exchange does not use and for repeats.
-std::string* KeptValue(ResponseHead& head, std::string_view name) {
+// exchange does not use and for repeats, except a Content-Length repeat, which goes to
+// later_length until it can be compared with the first.
+std::string* KeptValue(ResponseHead& head, std::string_view name, std::string& later_length) {
   const auto first = [](std::optional<std::string>& kept) {
     return kept ? nullptr : &kept.emplace();
   };
   if (EqualsIgnoringCase(name, "Location")) return first(head.location);
   if (EqualsIgnoringCase(name, "Transfer-Encoding")) return first(head.transfer_encoding);
-  if (EqualsIgnoringCase(name, "Content-Length")) return first(head.content_length);
-  return nullptr;
+  if (!EqualsIgnoringCase(name, "Content-Length")) return nullptr;
+  if (!head.content_length) return &head.content_length.emplace();
+  if (head.differing_length) return nullptr;
+  later_length.clear();
+  return &later_length;
 }
 
 // Header lines up to the empty line. A line that starts with a blank or tab continues the one
 // above it.
 void ReadHeaders(ResponseStream& stream, LineBudget& budget, ResponseHead& head) {
+  std::string later_length;
   std::string* continued = nullptr;
   for (;;) {
     const std::string_view line = stream.ReadLine(budget);
@@ -177,9 +179,13 @@ void ReadHeaders(ResponseStream& stream, LineBudget& budget, ResponseHead& head)
       *continued += WithoutLeadingBlanks(line);
       continue;
     }
+    if (continued == &later_length &&
+        ContentLength(later_length) != ContentLength(*head.content_length)) {
+      head.differing_length = std::move(later_length);
+    }
     if (line.empty()) return;
     const auto colon = line.find(':');
-    continued = KeptValue(head, line.substr(0, colon));
+    continued = KeptValue(head, line.substr(0, colon), later_length);
     if (continued != nullptr && colon != std::string_view::npos) {
       *continued = WithoutLeadingBlanks(line.substr(colon + 1));
     }
@@ -201,21 +207,24 @@ ResponseHead ReadHead(ResponseStream& stream) {
   return head;
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // The line's leading hexadecimal digits, so that a chunk extension after the size does not
-// end the body; saturates instead of overflowing.
+// end the body; saturates instead of overflowing. A line that does not start with one fails
+// with its size token, the text before the first blank, tab or ";".
 std::uint64_t ChunkSize(std::string_view line) {
+  if (line.empty() || HexDigitValue(line.front()) < 0) {
+    RaiseNotAnInteger(line.substr(0, line.find_first_of(" \t;")));
+  }
   std::uint64_t size = 0;
-  for (char c : line) {
-    int digit;
-    if (c >= '0' && c <= '9') {
-      digit = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-      digit = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-      digit = c - 'A' + 10;
-    } else {
-      break;
-    }
+  for (const char c : line) {
+    const int digit = HexDigitValue(c);
+    if (digit < 0) break;
     size = size > (UINT64_MAX >> 4) ? UINT64_MAX : size * 16 + static_cast<unsigned>(digit);
   }
   return size;
@@ -237,9 +246,18 @@ void ReadChunks(ResponseStream& stream, std::string& body) {
   (void)ReadChunkLine(stream);
 }
 
+// The length that frames the body, 0 for none; two Content-Lengths of different meaning
+// leave the body's end unknown and fail, with both values as HTTP would join them.
+std::uint64_t FramingLength(const ResponseHead& head) {
+  if (head.differing_length) {
+    RaiseNotAnInteger(*head.content_length + ", " + *head.differing_length);
+  }
+  return head.content_length ? ContentLength(*head.content_length) : 0;
+}
+
 std::string ReadBody(ResponseStream& stream, const ResponseHead& head) {
   std::string body;
-  if (const std::uint64_t length = ContentLength(head.content_length.value_or(""))) {
+  if (const std::uint64_t length = FramingLength(head)) {
     if (length > kMaxResponseBytes) RaiseBodyTooLarge();
     stream.ReadExactly(static_cast<std::size_t>(length), body);
   } else if (head.transfer_encoding.value_or("").find("chunked") != std::string::npos) {

@@ -29,8 +29,10 @@ class ByteSource {
 
 // Reads a whole response and returns its body when the status is 2xx and no Location header
 // is given. A redirect or another status raises EIdProtocolReplyError after the body has been
-// read; a non-integer status raises EConvertError; a close before the response is whole
-// raises EIdConnClosedGracefully; exceeding one of the limits above raises EResponseTooLarge.
+// read; a non-integer status, a chunk size without a hex digit or two differing
+// Content-Lengths raise EConvertError; a close before the response is whole, also in the
+// middle of a line, raises EIdConnClosedGracefully; exceeding one of the limits above raises
+// EResponseTooLarge.
 [[nodiscard]] std::string ReadResponse(ByteSource& source);
 
 }  // namespace trelka
