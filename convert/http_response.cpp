@@ -133,6 +133,13 @@ std::string_view WithoutLeadingBlanks(std::string_view text) {
   return text;
 }
 
+bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
+  for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+    if (EqualsIgnoringCase(text.substr(at, word.size()), word)) return true;
+  }
+  return false;
+}
+
 template <typename Integer>
 std::optional<Integer> ParseDecimal(std::string_view text) {
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -255,13 +262,20 @@ std::uint64_t FramingLength(const ResponseHead& head) {
   return head.content_length ? ContentLength(*head.content_length) : 0;
 }
 
+// HTTP gives these statuses no body, whatever the headers say; a server may keep the
+// connection open after them.
+bool EndsWithHeaderSection(std::int32_t code) {
+  return (code >= 100 && code <= 199) || code == 204 || code == 304;
+}
+
 std::string ReadBody(ResponseStream& stream, const ResponseHead& head) {
   std::string body;
-  if (const std::uint64_t length = FramingLength(head)) {
+  if (EndsWithHeaderSection(head.code)) return body;
+  if (head.transfer_encoding && ContainsIgnoringCase(*head.transfer_encoding, "chunked")) {
+    ReadChunks(stream, body);
+  } else if (const std::uint64_t length = FramingLength(head)) {
     if (length > kMaxResponseBytes) RaiseBodyTooLarge();
     stream.ReadExactly(static_cast<std::size_t>(length), body);
-  } else if (head.transfer_encoding.value_or("").find("chunked") != std::string::npos) {
-    ReadChunks(stream, body);
   } else {
     stream.ReadUntilClose(body, kMaxResponseBytes);
   }

@@ -32,7 +32,7 @@ class ByteSource {
 // read; a non-integer status, a chunk size without a hex digit or two differing
 // Content-Lengths raise EConvertError; a close before the response is whole, also in the
 // middle of a line, raises EIdConnClosedGracefully; exceeding one of the limits above raises
-// EResponseTooLarge.
+// EResponseTooLarge. 1xx, 204 and 304 responses end with their header section.
 [[nodiscard]] std::string ReadResponse(ByteSource& source);
 
 }  // namespace trelka
