@@ -31,8 +31,9 @@ struct LineBudget {
   std::string_view exceeded;
 };
 
-// Buffers what the source delivers and hands it out as lines and byte runs. It holds at most
-// the line being read and one receive beyond it, so memory follows the longest line allowed.
+// Buffers what the source delivers and hands it out as lines and byte runs. Consumed bytes
+// are dropped as it goes, so its storage stays within a small multiple of the longest line
+// allowed plus one receive.
 class ResponseStream {
  public:
   explicit ResponseStream(ByteSource& source) : source_(source) {}
