@@ -8,9 +8,16 @@
 
 namespace trelka {
 
-// No response larger than this is kept in memory: a broken or hostile server could otherwise
-// exhaust it. Applies to the body and to any single status or header line.
+// No body larger than this is kept in memory: a broken or hostile server could otherwise
+// exhaust it.
 inline constexpr std::size_t kMaxResponseBytes = std::size_t{64} << 20;
+
+// The status line and the header lines together, line ends included, up to and including the
+// empty line that ends them.
+inline constexpr std::size_t kMaxHeaderBytes = std::size_t{1} << 20;
+
+// Any one chunk-size line, or line after chunk data, of a chunked body, its line end included.
+inline constexpr std::size_t kMaxChunkLineBytes = std::size_t{64} << 10;
 
 class ByteSource {
  public:
@@ -22,8 +29,10 @@ class ByteSource {
 
 // Reads a whole response and returns its body when the status is 2xx and no Location header
 // is given. A redirect or another status raises EIdProtocolReplyError after the body has been
-// read; a non-integer status raises EConvertError; a close before the response is whole
-// raises EIdConnClosedGracefully; more than kMaxResponseBytes raises EResponseTooLarge.
+// read; a non-integer status, a chunk size without a hex digit or two differing
+// Content-Lengths raise EConvertError; a close before the response is whole, also in the
+// middle of a line, raises EIdConnClosedGracefully; exceeding one of the limits above raises
+// EResponseTooLarge. 1xx, 204 and 304 responses end with their header section.
 [[nodiscard]] std::string ReadResponse(ByteSource& source);
 
 }  // namespace trelka

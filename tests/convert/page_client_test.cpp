@@ -95,59 +95,6 @@ TEST(PageClientTest, RequestBytes) {
   }
 }
 
-struct Exchange {
-  const char* name;
-  std::string response;
-  std::string body;  // expected on success
-};
-
-TEST(PageClientTest, SuccessfulBodies) {
-  const std::string big(200000, 'x');
-  const Exchange cases[] = {
-      {"Content-Length exact", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nabcde", "abcde"},
-      {"bytes behind Content-Length", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabcdef", "abc"},
-      {"until close", "HTTP/1.0 200 OK\r\nServer: x\r\n\r\nall of it\r\n", "all of it\r\n"},
-      {"Content-Length 0", "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\nrest", "rest"},
-      {"Content-Length not a number", "HTTP/1.0 200 OK\r\nContent-Length: ten\r\n\r\nrest", "rest"},
-      {"negative Content-Length", "HTTP/1.0 200 OK\r\nContent-Length: -4\r\n\r\nrest", "rest"},
-      {"Content-Length past 64 bits",
-       "HTTP/1.0 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\nrest", "rest"},
-      {"empty body", "HTTP/1.0 204 No Content\r\n\r\n", ""},
-      {"LF-only lines and lower-case names", "HTTP/1.0 200 OK\ncontent-length: 2\n\nabc", "ab"},
-      {"first of duplicate headers wins",
-       "HTTP/1.0 200 OK\r\nContent-Length: 2\r\nContent-Length: 4\r\n\r\nabcd", "ab"},
-      {"continuation line joins the value",
-       "HTTP/1.0 200 OK\r\nTransfer-Encoding: gzip,\r\n chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n",
-       "abc"},
-      {"chunked",
-       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nWiki\r\n5\r\npedia\r\n0\r\n\r\n",
-       "Wikipedia"},
-      {"chunk sizes with extensions",
-       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;name=value\r\nWiki\r\n"
-       "5 ; x\r\npedia\r\n0\r\n\r\n",
-       "Wikipedia"},
-      {"Chunked in other letters is not chunked",
-       "HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n1\r\nx\r\n0\r\n\r\n",
-       "1\r\nx\r\n0\r\n\r\n"},
-      {"charset ignored, bytes unchanged",
-       "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n\xC0\xFF\x98",
-       "\xC0\xFF\x98"},
-      {"header line cut by the close starts the body", "HTTP/1.0 200 OK\r\nServer: x", "Server: x"},
-      {"large body", "HTTP/1.0 200 OK\r\n\r\n" + big, big},
-  };
-  for (const auto& c : cases) {
-    LoopbackServer server({{c.response}});
-    IdHTTP client;
-    try {
-      EXPECT_EQ(Escaped(client.Get(server.Address() + "/cache.php?cid=1", NotCancelled())),
-                Escaped(c.body))
-          << c.name;
-    } catch (const Failure& failure) {
-      ADD_FAILURE() << c.name << ": " << Escaped(failure.Message());
-    }
-  }
-}
-
 // The message of the failure Get raises, or "success".
 std::string FailureOf(const std::string& url, ExchangeLimits limits = {}) {
   try {
@@ -156,36 +103,6 @@ std::string FailureOf(const std::string& url, ExchangeLimits limits = {}) {
     return failure.Message();
   }
   return "success";
-}
-
-TEST(PageClientTest, Failures) {
-  const Exchange cases[] = {
-      {"redirect with Location", "HTTP/1.0 302 Found\r\nLocation: http://x/\r\n\r\nmoved",
-       "302 Found"},
-      {"3xx without Location", "HTTP/1.0 301 Moved Permanently\r\n\r\n", "301 Moved Permanently"},
-      {"200 with Location", "HTTP/1.0 200 OK\r\nLocation: /x\r\n\r\n", "200 OK"},
-      {"304", "HTTP/1.0 304 Not Modified\r\n\r\n", "304 Not Modified"},
-      {"404 with error page", "HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\nnot here.",
-       "404 Not Found"},
-      {"500", "HTTP/1.0 500 Internal Server Error\r\n\r\n", "500 Internal Server Error"},
-      {"non-integer status", "HTTP/1.1 abc OK\r\n\r\n", "'abc' is not a valid integer value"},
-      {"status line cut by the close", "HTTP/1.0 20", "'' is not a valid integer value"},
-      {"close at once", "", "Connection Closed Gracefully."},
-      {"close between headers", "HTTP/1.0 200 OK\r\nServer: x\r\n",
-       "Connection Closed Gracefully."},
-      {"shorter than Content-Length", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc",
-       "Connection Closed Gracefully."},
-      {"chunk cut short", "HTTP/1.0 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n9\r\nabc",
-       "Connection Closed Gracefully."},
-      {"announced body over the limit", "HTTP/1.0 200 OK\r\nContent-Length: 67108865\r\n\r\n",
-       "Response body exceeds 64 MiB"},
-      {"chunk over the limit", "HTTP/1.0 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4000001\r\n",
-       "Response body exceeds 64 MiB"},
-  };
-  for (const auto& c : cases) {
-    LoopbackServer server({{c.response}});
-    EXPECT_EQ(Escaped(FailureOf(server.Address() + "/cache.php?cid=1")), Escaped(c.body)) << c.name;
-  }
 }
 
 TEST(PageClientTest, ProtocolErrorCarriesTheStatusCode) {
