@@ -10,11 +10,13 @@
 
 namespace trelka {
 
-// The UTF-8 form of one windows-1251 byte: one to three bytes, the unused rest zero.
+// The UTF-8 form of one windows-1251 byte: one to three bytes, the unused rest zero. Four
+// bytes in all, so that writers may copy a whole entry and then count length of it.
 struct Utf8Character {
   std::array<char, 3> bytes;
   std::uint8_t length;
 };
+static_assert(sizeof(Utf8Character) == 4);
 
 // The UTF-8 form of every byte 00-FF, converted by ICU on first use. Every byte maps to one
 // character; 98, which the code page leaves unassigned, maps to U+0098.

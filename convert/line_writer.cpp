@@ -1,6 +1,7 @@
 #include "line_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "codepage.h"
@@ -15,33 +16,49 @@ constexpr std::size_t kChunkBytes = 4096;
 
 }  // namespace
 
+namespace {
+
+// The UTF-8 of every byte, but with length 0 for the three bytes the line rules look at, so
+// that one load per byte tells an ordinary byte from them.
+const std::array<Utf8Character, 256>& WriterTable() {
+  static const std::array<Utf8Character, 256> kTable = [] {
+    std::array<Utf8Character, 256> table = Cp1251Utf8Table();
+    for (const unsigned char special : {'\0', '\r', '\n'}) table[special].length = 0;
+    return table;
+  }();
+  return kTable;
+}
+
+}  // namespace
+
 void LineWriter::Append(std::string_view cp1251) {
-  const auto& table = Cp1251Utf8Table();
+  const auto& table = WriterTable();
   while (!cut_ && !cp1251.empty()) {
     const std::string_view chunk = cp1251.substr(0, kChunkBytes);
     cp1251.remove_prefix(chunk.size());
-    // Every byte becomes at most kMaxUtf8PerCp1251 bytes; a break, two.
-    char* const start = document_.Reserve(chunk.size() * kMaxUtf8PerCp1251);
+    // Every byte becomes at most kMaxUtf8PerCp1251 bytes, a break two; one more byte of room
+    // lets every character be stored with one fixed-size copy.
+    char* const start = document_.Reserve(chunk.size() * kMaxUtf8PerCp1251 + 1);
     char* out = start;
     for (const char c : chunk) {
-      if (c == '\n' || c == '\r' || c == '\0') {
-        if (c == '\0') {
-          cut_ = true;
-          break;
-        }
-        const bool joins_cr = c == '\n' && after_cr_;
-        after_cr_ = c == '\r';
-        if (joins_cr) continue;
-        *out++ = '\r';
-        *out++ = '\n';
-        line_open_ = false;
+      const Utf8Character& character = table[static_cast<unsigned char>(c)];
+      if (character.length != 0) {
+        std::memcpy(out, &character, sizeof character);
+        out += character.length;
+        after_cr_ = false;
+        line_open_ = true;
         continue;
       }
-      after_cr_ = false;
-      line_open_ = true;
-      const Utf8Character& character = table[static_cast<unsigned char>(c)];
-      std::memcpy(out, character.bytes.data(), kMaxUtf8PerCp1251);
-      out += character.length;
+      if (c == '\0') {
+        cut_ = true;
+        break;
+      }
+      const bool joins_cr = c == '\n' && after_cr_;
+      after_cr_ = c == '\r';
+      if (joins_cr) continue;
+      std::memcpy(out, "\r\n", 2);
+      out += 2;
+      line_open_ = false;
     }
     document_.Commit(static_cast<std::size_t>(out - start));
   }

@@ -1,0 +1,56 @@
+// The window's path through a conversion: Run with the document held in memory, as TForm1
+// holds ResultDocument, against a real page service. Prints seconds, the document's size and
+// the peak memory of the process as one line of key=value pairs.
+//
+//   window_path_bench SERVICE WPT_FILE [CONNECTIONS]
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "conversion_run.h"
+#include "failure.h"
+#include "page_client.h"
+
+namespace {
+
+class QuietWindow final : public trelka::RunWindow {
+ public:
+  void DisableCheckBox() override {}
+  void DisableSaveButton() override {}
+  void ShowProgress(int /*index*/, int /*total*/) override {}
+  bool ReadCheckBox() override { return false; }
+  void EnableSaveButton() override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: window_path_bench SERVICE WPT_FILE [CONNECTIONS]\n");
+    return 2;
+  }
+  const int connections = argc > 3 ? std::atoi(argv[3]) : 1;
+  QuietWindow window;
+  trelka::IdHTTP pages;
+  trelka::Utf8Document document;
+  const trelka::CancelSignal never_cancelled;
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    trelka::Run(argv[2], window, pages, {argv[1], connections}, document, never_cancelled);
+  } catch (const trelka::Failure& failure) {
+    std::fprintf(stderr, "%s\n", failure.Message().c_str());
+    return 1;
+  }
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  const double peak_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  const double document_mib = static_cast<double>(document.Size()) / (1024.0 * 1024.0);
+  std::printf("seconds=%.3f document_mib=%.1f peak_rss_mib=%.1f ratio=%.3f\n", seconds.count(),
+              document_mib, peak_mib, peak_mib / document_mib);
+  return 0;
+}
