@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -62,6 +63,9 @@ class ScriptedPages final : public PageSource {
     const std::lock_guard lock(mutex_);
     --in_flight_;
     if (static_cast<int>(number) == fail_at_) throw Failure("404 Not Found");
+    if (const auto failure = failures.find(url); failure != failures.end()) {
+      std::rethrow_exception(failure->second);
+    }
     return number <= pages.size() ? pages[number - 1] : std::string(kMinimalPage);
   }
   std::vector<std::string> Urls() {
@@ -73,6 +77,7 @@ class ScriptedPages final : public PageSource {
     return most_at_once_;
   }
   std::vector<std::string> pages;
+  std::map<std::string, std::exception_ptr> failures;  // by URL
 
  private:
   int fail_at_;
@@ -91,10 +96,14 @@ const std::vector<std::string> kThreeUrls = {"http://pages.test/cache.php?cid=11
 struct Outcome {
   std::vector<std::string> events;
   std::string document;
-  std::string failure;  // "" when the run succeeded
+  std::string failure;               // "" when the run succeeded
+  std::vector<std::string> skipped;  // "id: message" for each page the run went on without
 };
 
-Outcome RunOn(std::string_view waypoints, ScriptedPages& pages, int connections = 1) {
+enum class Mode { kStop, kKeepGoing };
+
+Outcome RunOn(std::string_view waypoints, ScriptedPages& pages, int connections = 1,
+              Mode mode = Mode::kStop) {
   TempDir dir;
   const auto path = dir.Write("run.wpt", std::string(kHeader) + std::string(waypoints));
   RecordingWindow window;
@@ -102,8 +111,15 @@ Outcome RunOn(std::string_view waypoints, ScriptedPages& pages, int connections 
   result.Append("an earlier result");
   const CancelSignal cancel;
   Outcome outcome;
+  RunSettings settings{std::string(kService), connections};
+  if (mode == Mode::kKeepGoing) {
+    settings.on_failed_page = [&](const WaypointRecord& waypoint,
+                                  const std::exception_ptr& failure) {
+      outcome.skipped.push_back(waypoint.id + ": " + FailureMessageOf(failure));
+    };
+  }
   try {
-    Run(path, window, pages, {std::string(kService), connections}, result, cancel);
+    Run(path, window, pages, settings, result, cancel);
   } catch (const Failure& failure) {
     outcome.failure = failure.Message();
   }
@@ -172,6 +188,45 @@ TEST(ConversionRunTest, FailingPageStopsTheRunWithAnEmptyResult) {
     const std::size_t asked = pages.Urls().size();
     EXPECT_GE(asked, 2u) << connections;
     EXPECT_LE(asked, 1u + static_cast<std::size_t>(connections)) << connections;
+  }
+}
+
+// Going on past failed pages: each is reported once, in waypoint order, and the others give
+// their elements; a file failure still ends the run.
+TEST(ConversionRunTest, KeepGoingSkipsFailedPagesInOrder) {
+  const auto failure = [](auto exception) { return std::make_exception_ptr(exception); };
+  const struct {
+    int connections;
+    std::map<std::string, std::exception_ptr> failures;
+    std::vector<std::string> skipped;
+    std::string failure;
+    int elements;
+  } rows[] = {
+      {1, {{kThreeUrls[1], failure(Failure("404 Not Found"))}}, {"22: 404 Not Found"}, "", 2},
+      {3,
+       {{kThreeUrls[0], failure(Failure("500 Oops"))}, {kThreeUrls[2], failure(Failure("x"))}},
+       {"11: 500 Oops", "33: x"},
+       "",
+       1},
+      {2,
+       {{kThreeUrls[1], failure(FileFailure("File access denied"))}},
+       {},
+       "File access denied",
+       -1},
+  };
+  for (const auto& row : rows) {
+    ScriptedPages pages(0, 5ms);
+    pages.failures = row.failures;
+    const Outcome outcome = RunOn(kThree, pages, row.connections, Mode::kKeepGoing);
+    EXPECT_EQ(outcome.skipped, row.skipped) << row.connections;
+    EXPECT_EQ(outcome.failure, row.failure) << row.connections;
+    if (row.elements < 0) {
+      EXPECT_EQ(outcome.document, "");
+      continue;
+    }
+    EXPECT_EQ(pages.Urls().size(), 3u) << row.connections;
+    EXPECT_EQ(std::count(outcome.document.begin(), outcome.document.end(), '\n'), 2 + row.elements);
+    EXPECT_EQ(outcome.events.back(), "enable save");
   }
 }
 
