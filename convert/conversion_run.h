@@ -33,8 +33,9 @@ struct RunSettings {
 
 // Converts the waypoint file at path into result_document, which is emptied first and holds
 // the document when the run returns (or, with a spill, has passed it all on but the last
-// block). A failure empties it and propagates; so does RunCancelled, once cancel is
-// signalled, within milliseconds.
+// block). A failure empties it and propagates, but for a failed page that
+// settings.on_failed_page takes; so does RunCancelled, once cancel is signalled, within
+// milliseconds.
 void Run(const std::string& path, RunWindow& window, PageSource& pages, const RunSettings& settings,
          Utf8Document& result_document, const CancelSignal& cancel);
 
