@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 #include "cache_record.h"
+#include "failure.h"
 #include "gpx_document.h"
 #include "http_url.h"
 #include "line_writer.h"
@@ -14,6 +16,20 @@
 namespace trelka {
 
 namespace {
+
+// The oldest page asked for; nothing when its request failed and the run goes on without it.
+std::optional<std::string> NextPage(PagePipeline& pipeline, const WaypointRecord& waypoint,
+                                    const RunSettings& settings) {
+  try {
+    return pipeline.Next();
+  } catch (const FileFailure&) {
+    throw;  // a file the run needs cannot be read or written: no later page can do better
+  } catch (const Failure&) {
+    if (!settings.on_failed_page) throw;
+    settings.on_failed_page(waypoint, std::current_exception());
+    return std::nullopt;
+  }
+}
 
 void Convert(const std::string& path, RunWindow& window, PageSource& pages,
              const RunSettings& settings, Utf8Document& result_document,
@@ -29,7 +45,9 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
 
   pages.StartRun();
   const int ahead = std::clamp(settings.connections, 1, PagePipeline::kMaxConnections);
-  PagePipeline pipeline(pages, ahead, cancel);
+  PagePipeline pipeline(pages, ahead, cancel,
+                        settings.on_failed_page ? PagePipeline::AfterFailure::kGoOn
+                                                : PagePipeline::AfterFailure::kStartNoMore);
   // The waypoints whose pages are asked for and not yet worked on, oldest first.
   std::deque<WaypointRecord> requested;
   const auto keep_requested_ahead = [&] {
@@ -43,14 +61,15 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
     cancel.ThrowIfCancelled();
     window.ShowProgress(index, total);
     keep_requested_ahead();
-    std::string page = pipeline.Next();
+    std::optional<std::string> page = NextPage(pipeline, requested.front(), settings);
     const WaypointRecord waypoint = std::move(requested.front());
     requested.pop_front();
     keep_requested_ahead();  // the next pages come while this one is worked on
+    if (!page) continue;
 
     // A fresh record for every page, so that no field carries over from the one before.
-    const auto cache = Extract(page, window.ReadCheckBox());
-    page = std::string();  // nothing of a page outlives its element
+    const auto cache = Extract(*page, window.ReadCheckBox());
+    page.reset();  // nothing of a page outlives its element
     if (cache) AppendWaypoint(document, waypoint, *cache);
   }
   FinishDocument(document);

@@ -9,8 +9,12 @@
 
 namespace trelka {
 
-PagePipeline::PagePipeline(PageSource& pages, int connections, const CancelSignal& cancel)
-    : pages_(pages), cancel_(cancel), arrivals_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+PagePipeline::PagePipeline(PageSource& pages, int connections, const CancelSignal& cancel,
+                           AfterFailure after_failure)
+    : pages_(pages),
+      cancel_(cancel),
+      after_failure_(after_failure),
+      arrivals_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   if (!arrivals_.IsOpen()) throw std::system_error(errno, std::generic_category(), "eventfd");
   const int threads = std::clamp(connections, 1, kMaxConnections);
   for (int i = 0; i < threads; ++i) fetchers_.emplace_back([this] { Fetch(); });
@@ -58,7 +62,7 @@ void PagePipeline::Fetch() {
     slot.page = std::move(page);
     slot.failure = failure;
     slot.done = true;
-    if (failure) failed_ = true;
+    if (failure && after_failure_ == AfterFailure::kStartNoMore) failed_ = true;
     lock.unlock();
     const std::uint64_t one = 1;
     (void)RetryOnInterrupt([&] { return ::write(arrivals_.Get(), &one, sizeof one); });

@@ -22,9 +22,14 @@ class PagePipeline {
  public:
   static constexpr int kMaxConnections = 8;
 
+  // Whether a failed request stops the requests that have not started yet (the run ends at
+  // it) or not (the run goes on without that page).
+  enum class AfterFailure { kStartNoMore, kGoOn };
+
   // Starts `connections` (1 to kMaxConnections) threads that fetch from pages. Waiting in
   // Next watches cancel.
-  PagePipeline(PageSource& pages, int connections, const CancelSignal& cancel);
+  PagePipeline(PageSource& pages, int connections, const CancelSignal& cancel,
+               AfterFailure after_failure = AfterFailure::kStartNoMore);
   // Stops whatever is still being fetched (its result is thrown away) and joins the threads.
   ~PagePipeline();
   PagePipeline(const PagePipeline&) = delete;
@@ -34,8 +39,8 @@ class PagePipeline {
   void Request(std::string url);
 
   // The page of the oldest request not yet handed back, once it has arrived; raises its
-  // failure instead, or RunCancelled when cancel is signalled while waiting. After a failure
-  // no request that has not started yet is made.
+  // failure instead, or RunCancelled when cancel is signalled while waiting. With
+  // kStartNoMore, no request that has not started yet is made after a failure.
   [[nodiscard]] std::string Next();
 
  private:
@@ -50,6 +55,7 @@ class PagePipeline {
 
   PageSource& pages_;
   const CancelSignal& cancel_;
+  AfterFailure after_failure_;
   CancelSignal stop_;  // ends the fetchers' own waits
   UniqueFd arrivals_;  // an eventfd: readable when a slot is done
   std::mutex mutex_;

@@ -1,14 +1,17 @@
 // trelka-batch: converts a waypoint file exactly as the window does, for scripts.
 //
-//   trelka-batch [--terrain] [--service ADDRESS] [--connections N] WPT_FILE GPX_FILE
+//   trelka-batch [--terrain] [--service ADDRESS] [--connections N] [--keep-going]
+//                [--retries N] [--page-cache DIR [--refresh]] [--delay MS] WPT_FILE GPX_FILE
 //
 // Progress goes to stderr; the document is written to GPX_FILE with the bytes the window's
 // save button writes. A WPT_FILE of "-" is standard input. A failure leaves GPX_FILE as it
-// was and exits 1; a usage error exits 2.
+// was and exits 1; a usage error exits 2. With --keep-going a failed page skips its cache
+// instead, and a run that skipped any exits 3.
 
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -21,7 +24,11 @@
 #include "codepage.h"
 #include "conversion_run.h"
 #include "failure.h"
+#include "paced_pages.h"
+#include "page_cache.h"
 #include "page_client.h"
+#include "progress_line.h"
+#include "retrying_pages.h"
 #include "save_document.h"
 #include "service_address.h"
 #include "terminal_text.h"
@@ -41,18 +48,36 @@ std::string Usage() {
          "\n"
          "  --connections N    keep up to N page requests (1 to 8) in flight, in waypoint\n"
          "                     order; the document is the same for every N (default 1)\n"
-         "  -h, --help         show this help\n";
+         "  --keep-going       skip a cache whose page fails, say so, and go on; exits 3\n"
+         "                     when any cache was skipped\n"
+         "  --retries N        try a page up to N more times (0 to 10, default 0) after a\n"
+         "                     time-out, reset, refusal, early close or 5xx status,\n"
+         "                     pausing 1 s, 2 s, 4 s... (at most 30 s) before each\n"
+         "  --page-cache DIR   keep every page received in DIR and take pages from there\n"
+         "                     without a request, so a second run fetches only what is missing\n"
+         "  --refresh          with --page-cache: fetch every page again and update DIR\n"
+         "  --delay MS         pause MS milliseconds (0 to 60000) between the requests of\n"
+         "                     each connection\n"
+         "  -h, --help         show this help\n"
+         "\n"
+         "Exit status: 0 done, 1 failed, 2 usage error, 3 done with caches skipped.\n";
 }
 
 struct Options {
   bool terrain = false;
   std::string service = trelka::kPageServiceAddress;
   int connections = 1;
+  bool keep_going = false;
+  int retries = 0;
+  std::string page_cache;  // empty: no cache
+  bool refresh = false;
+  int delay_ms = 0;
   std::string waypoint_file;
   std::string gpx_file;
 };
 
-// Progress on stderr: one updating line on a terminal, one line per waypoint otherwise.
+// Progress on stderr: one updating line on a terminal, with the rate and the time left, and
+// one line per waypoint otherwise.
 class BatchWindow final : public trelka::RunWindow {
  public:
   explicit BatchWindow(bool terrain) : terrain_(terrain), terminal_(::isatty(STDERR_FILENO)) {}
@@ -61,12 +86,14 @@ class BatchWindow final : public trelka::RunWindow {
   void DisableCheckBox() override {}
   void DisableSaveButton() override {}
   void ShowProgress(int index, int total) override {
-    const std::string text = trelka::ProgressText(index, total);
+    total_ = total;
     if (terminal_) {
+      rate_.Record(std::chrono::steady_clock::now(), index - 1);
+      const std::string text = trelka::TerminalProgressText(index, total, rate_.PerSecond());
       std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
       line_open_ = true;
     } else {
-      std::fprintf(stderr, "%s\n", text.c_str());
+      std::fprintf(stderr, "%s\n", trelka::ProgressText(index, total).c_str());
     }
     std::fflush(stderr);
   }
@@ -78,10 +105,23 @@ class BatchWindow final : public trelka::RunWindow {
     line_open_ = false;
   }
 
+  // A line of its own, in place of the progress line, which the next waypoint shows again.
+  void Say(const std::string& line) {
+    if (line_open_) std::fputs("\r\x1b[K", stderr);
+    line_open_ = false;
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+  }
+
+  // The number of waypoints the run counted.
+  [[nodiscard]] int Total() const { return total_; }
+
  private:
   bool terrain_;
   bool terminal_;
   bool line_open_ = false;
+  int total_ = 0;
+  trelka::ProgressRate rate_;
 };
 
 [[noreturn]] void UsageError(std::string_view problem) {
@@ -134,11 +174,23 @@ Options ParseOptions(int argc, char** argv) {
       options.service = *service;
     } else if (auto connections = OptionValue("--connections", argc, argv, i)) {
       options.connections = NumberOption("--connections", *connections, 1, 8);
+    } else if (arg == "--keep-going") {
+      options.keep_going = true;
+    } else if (auto retries = OptionValue("--retries", argc, argv, i)) {
+      options.retries = NumberOption("--retries", *retries, 0, 10);
+    } else if (auto folder = OptionValue("--page-cache", argc, argv, i)) {
+      if (folder->empty()) UsageError("--page-cache needs a folder");
+      options.page_cache = *folder;
+    } else if (arg == "--refresh") {
+      options.refresh = true;
+    } else if (auto delay = OptionValue("--delay", argc, argv, i)) {
+      options.delay_ms = NumberOption("--delay", *delay, 0, 60'000);
     } else {
       UsageError("unknown option " + trelka::TerminalSafeLine(arg));
     }
   }
   if (files.size() != 2) UsageError("expected a waypoint file and a GPX file");
+  if (options.refresh && options.page_cache.empty()) UsageError("--refresh needs --page-cache");
   if (const std::string problem = trelka::ServiceAddressProblem(options.service);
       !problem.empty()) {
     UsageError("--service \"" + trelka::TerminalSafeLine(options.service) + "\": " + problem);
@@ -156,6 +208,47 @@ void ShowFailure(std::string_view message) {
   std::fprintf(stderr, "%s\n", text.c_str());
 }
 
+// One line for a skipped cache: its id and the failure's message, whose CR LF (socket errors
+// have two lines) becomes a blank.
+std::string SkippedLine(const trelka::WaypointRecord& waypoint, const std::exception_ptr& failure) {
+  std::string message = trelka::FailureDisplayText(trelka::FailureMessageOf(failure));
+  for (std::size_t at = 0; (at = message.find("\r\n", at)) != std::string::npos;) {
+    message.replace(at, 2, " ");
+  }
+  return "cache " + trelka::TerminalSafeLine(trelka::Cp1251ToUtf8(waypoint.id)) +
+         " skipped: " + trelka::TerminalSafeLine(trelka::Cp1251ToUtf8(message));
+}
+
+// The page client with what the options add around it, innermost first: the pause between
+// requests, the retries, the page cache. Each layer is there only when its option is given.
+class BatchPages {
+ public:
+  explicit BatchPages(const Options& options) {
+    if (options.delay_ms > 0) {
+      top_ = &paced_.emplace(*top_, std::chrono::milliseconds(options.delay_ms));
+    }
+    if (options.retries > 0) {
+      top_ = &retrying_.emplace(*top_, trelka::RetrySchedule{options.retries});
+    }
+    if (!options.page_cache.empty()) {
+      top_ = &cache_.emplace(*top_, options.page_cache, options.service,
+                             options.refresh ? trelka::PageCache::Mode::kRefresh
+                                             : trelka::PageCache::Mode::kUseStored);
+    }
+  }
+  BatchPages(const BatchPages&) = delete;
+  BatchPages& operator=(const BatchPages&) = delete;
+
+  [[nodiscard]] trelka::PageSource& Pages() { return *top_; }
+
+ private:
+  trelka::IdHTTP client_;
+  std::optional<trelka::PacedPages> paced_;
+  std::optional<trelka::RetryingPages> retrying_;
+  std::optional<trelka::PageCache> cache_;
+  trelka::PageSource* top_ = &client_;
+};
+
 // The run reads a path; "-" names standard input as /dev/stdin, so that pipes work too.
 [[nodiscard]] std::string WaypointPath(const Options& options) {
   return options.waypoint_file == "-" ? "/dev/stdin" : options.waypoint_file;
@@ -170,14 +263,26 @@ int main(int argc, char** argv) {
   try {
     // Opened first, so that a GPX_FILE that cannot be written fails before any page is asked.
     trelka::AtomicFile output(options.gpx_file);
-    trelka::IdHTTP pages;
+    BatchPages pages(options);
     // Each full block of the document goes to the file as the run makes it.
     trelka::Utf8Document document([&output](std::string_view block) { output.Write(block); });
     const trelka::CancelSignal never_cancelled;
-    trelka::Run(WaypointPath(options), window, pages, {options.service, options.connections},
-                document, never_cancelled);
+    trelka::RunSettings settings{options.service, options.connections};
+    int skipped = 0;
+    if (options.keep_going) {
+      settings.on_failed_page = [&](const trelka::WaypointRecord& waypoint,
+                                    const std::exception_ptr& failure) {
+        ++skipped;
+        window.Say(SkippedLine(waypoint, failure));
+      };
+    }
+    trelka::Run(WaypointPath(options), window, pages.Pages(), settings, document, never_cancelled);
     trelka::SaveDocument(document, output);
-    return 0;
+    if (!options.keep_going) return 0;
+    window.EndLine();  // the last progress line stays above the summary
+    window.Say(std::to_string(skipped) + " of " + std::to_string(window.Total()) +
+               " caches skipped.");
+    return skipped > 0 ? 3 : 0;
   } catch (const std::exception&) {
     window.EndLine();
     ShowFailure(trelka::FailureMessageOf(std::current_exception()));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end with real peers: nginx serves generated catalogue pages on loopback,
-# trelka-batch converts, xmllint and GPSBabel read the result. Also the run's behaviour when
-# the page service dies mid-run, when the disk is full, and over 10,000 waypoints.
+# trelka-batch converts, xmllint and GPSBabel read the result. Also the options for long runs
+# against nginx and a page service that drops connections, the run's behaviour when the page
+# service dies mid-run, when the disk is full, and over 10,000 waypoints.
 #
 #   e2e_test.sh TRELKA_BATCH
 set -u
@@ -10,8 +11,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/nginx/pages.sh"
 source "$here/../support/check.sh"
 work=$(mktemp -d)
+dropping_pid=
 cleanup() {
   stop_pages
+  stop_dropping
   mountpoint -q "$work/small" 2>/dev/null && umount "$work/small"
   rm -rf "$work"
 }
@@ -39,6 +42,88 @@ cp "$work/terrain.gpx" "$work/batch-terrain.gpx" 2>/dev/null
 timeout 300 "$batch" --connections 4 --service "$service" "$work/catalogue/caches.wpt" \
   "$work/four.gpx" 2>/dev/null
 check "four connections give the bytes of one" cmp -s "$work/four.gpx" "$work/plain.gpx"
+
+# Long runs: --keep-going, --retries, --page-cache, --refresh and --delay, over six caches
+# (small.wpt) and the same six with a missing one among them (with_missing.wpt). A row's
+# server is nginx, "stopped" (nothing listens), or "drop K HOW": a server that fails the
+# first K tries of each id by HOW (hostile_server.py pages) and logs each request.
+grep -av ',TR999999,' "$work/catalogue/with_missing.wpt" >"$work/catalogue/small.wpt"
+"$batch" --service "$service" "$work/catalogue/small.wpt" "$work/small.gpx" 2>/dev/null
+check "six caches convert" test "$(grep -c '<wpt ' "$work/small.gpx")" -eq 6
+stop_dropping() {
+  [ -n "$dropping_pid" ] && kill "$dropping_pid" 2>/dev/null && wait "$dropping_pid" 2>/dev/null
+  dropping_pid=
+}
+# start_dropping K HOW: sets $row_service to its address; its log is $work/row.log.
+start_dropping() {
+  local port=
+  timeout 120 python3 -u "$here/../tools/hostile_server.py" pages "$work/catalogue/site" "$1" "$2" \
+    >"$work/row.log" 2>&1 &
+  dropping_pid=$!
+  for _ in $(seq 100); do
+    port=$(head -n 1 "$work/row.log")
+    [ -n "$port" ] && break
+    sleep 0.1
+  done
+  row_service=http://127.0.0.1:$port
+}
+asked() { grep -c "^request ${1:-}" "$work/row.log"; }
+store="$work/store"
+# What each row checks beyond its exit status and document ("-": nothing).
+one_report_naming_the_id_and_a_summary() {
+  test "$(grep -c 'skipped:' "$work/row.err")" -eq 1 &&
+    grep -qx 'cache 999999 skipped: 404 Not Found\.' "$work/row.err" &&
+    test "$(tail -n 1 "$work/row.err")" = "1 of 7 caches skipped."
+}
+a_summary_of_none_skipped() { test "$(tail -n 1 "$work/row.err")" = "0 of 6 caches skipped."; }
+three_tries_for_each_id() { test "$(asked)" -eq 18 && test "$(asked 1004)" -eq 3; }
+the_last_failure_after_two_tries() {
+  test "$(tail -n 1 "$work/row.err")" = "Connection Closed Gracefully." && test "$(asked 1001)" -eq 2
+}
+the_missing_id_asked_for_once() { test "$(asked 999999)" -eq 1 && test "$(asked)" -eq 7; }
+each_reset_reported_on_one_line() {
+  test "$(grep -c 'skipped: Socket Error # 10054 Connection reset by peer\.$' "$work/row.err")" -eq 6
+}
+six_pages_stored_and_nothing_else() {
+  test "$(ls -A "$store" | wc -l)" -eq 6 && cmp -s "$store/1004.html" "$work/catalogue/site/1004.html"
+}
+only_the_missing_id_asked_for() { test "$(asked)" -eq 1 && test "$(asked 999999)" -eq 1; }
+spoil_a_stored_page() { printf 'spoilt' >"$store/1002.html"; }
+every_page_asked_for_and_the_spoilt_one_replaced() {
+  test "$(asked)" -eq 6 && cmp -s "$store/1002.html" "$work/catalogue/site/1002.html"
+}
+five_pauses_of_400_ms() { test "$took_ms" -ge 2000 && test "$took_ms" -lt 6000; }
+while IFS='|' read -r what server options wpt status expected before after; do
+  case $server in
+    nginx) row_service=$service ;;
+    stopped) row_service=http://127.0.0.1:$(free_loopback_port) ;;
+    drop*) start_dropping ${server#drop } ;;
+  esac
+  [ "$before" = - ] || "$before"
+  started=$(date +%s%N)
+  timeout 120 "$batch" ${options//STORE/$store} --service "$row_service" \
+    "$work/catalogue/$wpt.wpt" "$work/row.gpx" 2>"$work/row.err"
+  check "$what: exits $status" test $? -eq "$status"
+  took_ms=$((($(date +%s%N) - started) / 1000000))
+  stop_dropping
+  [ "$expected" = - ] ||
+    check "$what: the document of a clean run" cmp -s "$work/row.gpx" "$work/$expected.gpx"
+  [ "$after" = - ] || check "$what: ${after//_/ }" "$after"
+done <<'ROWS'
+keep-going skips the missing cache|nginx|--keep-going|with_missing|3|small|-|one_report_naming_the_id_and_a_summary
+keep-going with nothing to skip|nginx|--keep-going|small|0|small|-|a_summary_of_none_skipped
+retries outlast closed connections|drop 2 close|--retries 2 --connections 6|small|0|small|-|three_tries_for_each_id
+retries outlast resets|drop 1 reset|--retries 1 --connections 6|small|0|small|-|-
+retries outlast 503s|drop 1 503|--retries 1 --connections 6|small|0|small|-|-
+too few retries fail the run|drop 2 close|--retries 1|small|1|-|-|the_last_failure_after_two_tries
+a 404 is not retried|drop 0 close|--retries 3 --keep-going|with_missing|3|small|-|the_missing_id_asked_for_once
+keep-going without retries skips every reset|drop 1 reset|--keep-going --connections 3|small|3|-|-|each_reset_reported_on_one_line
+a page cache keeps what arrived|nginx|--keep-going --page-cache STORE|with_missing|3|small|-|six_pages_stored_and_nothing_else
+then needs no request at all|stopped|--page-cache STORE --connections 4|small|0|small|-|-
+and a rerun asks only for the missing|drop 0 close|--keep-going --page-cache=STORE|with_missing|3|small|-|only_the_missing_id_asked_for
+refresh fetches again and updates it|drop 0 close|--page-cache STORE --refresh|small|0|small|spoil_a_stored_page|every_page_asked_for_and_the_spoilt_one_replaced
+delay paces the requests|drop 0 close|--delay 400|small|0|small|-|five_pauses_of_400_ms
+ROWS
 
 # A page that is missing stops the run with the status text and writes nothing.
 printf 'earlier' >"$work/kept.gpx"

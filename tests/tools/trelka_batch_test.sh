@@ -42,7 +42,7 @@ check "an unknown option exits 2" test $? -eq 2
 check "-h names the default page service" grep -q 'without it, http://' "$work/help"
 
 # Addresses a request could not be made to, or that would smuggle bytes into it, are usage
-# errors that say what is wrong; so is a number of connections out of range.
+# errors that say what is wrong; so are numbers out of range and options that need another.
 while IFS='|' read -r option problem; do
   "$batch" $option "$work/head.wpt" "$work/x.gpx" 2>"$work/err"
   check "$option exits 2" test $? -eq 2
@@ -55,6 +55,10 @@ done <<'ROWS'
 --service=http://h/x|with no path
 --connections=0|--connections must be a number from 1 to 8
 --connections=9|--connections must be a number from 1 to 8
+--retries=11|--retries must be a number from 0 to 10
+--delay=-1|--delay must be a number from 0 to 60000
+--page-cache=|--page-cache needs a folder
+--refresh|--refresh needs --page-cache
 ROWS
 "$batch" --service "$(printf 'http://h\r\nX: y')" "$work/head.wpt" "$work/x.gpx" 2>"$work/err"
 check "an address with CR LF exits 2" test $? -eq 2
@@ -78,6 +82,19 @@ check "progress has one line per waypoint off a terminal" \
 check "two elements" test "$(grep -c '<wpt ' "$work/two.gpx")" -eq 2
 check "the folder holds no temporary files" test "$(ls -A "$work" | grep -c '^\.')" -eq 0
 check "both pages were asked for" test "$(grep -c 'GET /cache.php?cid=10[12] HTTP' "$work/server.log")" -eq 2
+
+# On a terminal the progress line also shows the rate and the time left.
+script -qec "'$batch' --terrain --service '$service' '$work/two.wpt' '$work/tty.gpx'" /dev/null \
+  >"$work/tty" 2>&1
+check "on a terminal the progress shows the rate and the time left" \
+  grep -qE '2 из 2 · [0-9.]+/(s|min) · [0-9:]+ left' "$work/tty"
+check "and the document is the same" cmp -s "$work/tty.gpx" "$work/two.gpx"
+
+printf 'not a folder' >"$work/plain-file"
+"$batch" --page-cache "$work/plain-file" --service "$service" "$work/two.wpt" "$work/kept.gpx" \
+  2>"$work/err"
+check "a page cache that is not a folder exits 1" test $? -eq 1
+check "saying so" test "$(cat "$work/err")" = "Invalid filename."
 
 # The waypoint file is read once, so a pipe or a FIFO converts like a file.
 cat "$work/two.wpt" | timeout 30 "$batch" --terrain --service "$service" - "$work/piped.gpx" 2>/dev/null

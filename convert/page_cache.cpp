@@ -1,0 +1,95 @@
+#include "page_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <optional>
+
+#include "atomic_write.h"
+#include "file_failure.h"
+#include "http_response.h"
+#include "http_url.h"
+#include "system_call.h"
+
+namespace trelka {
+
+namespace {
+
+constexpr std::string_view kSuffix = ".html";
+
+bool MayStandInName(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_';
+}
+
+// The stored page at path; nothing when there is none.
+std::optional<std::string> ReadStoredPage(const std::string& path) {
+  const UniqueFd file(RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+  if (!file.IsOpen()) {
+    if (errno == ENOENT) return std::nullopt;
+    RaiseFileFailure(errno, path);
+  }
+  std::string page;
+  std::array<char, std::size_t{64} << 10> buffer{};
+  for (;;) {
+    const ssize_t got =
+        RetryOnInterrupt([&] { return ::read(file.Get(), buffer.data(), buffer.size()); });
+    if (got < 0) RaiseFileFailure(errno, path);
+    if (got == 0) return page;
+    page.append(buffer.data(), static_cast<std::size_t>(got));
+    // No page from the service is larger; a larger file is not one this cache wrote.
+    if (page.size() > kMaxResponseBytes) RaiseFileFailure(EFBIG, path);
+  }
+}
+
+}  // namespace
+
+std::string StoredPageName(std::string_view id_in_request) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string name;
+  for (const char c : id_in_request) {
+    if (MayStandInName(c)) {
+      name += c;
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(c);
+    name += '%';
+    name += kHex[byte >> 4];
+    name += kHex[byte & 0xF];
+  }
+  name += kSuffix;
+  return name;
+}
+
+PageCache::PageCache(PageSource& pages, std::string folder, std::string_view page_service_address,
+                     Mode mode)
+    : pages_(pages),
+      folder_(std::move(folder)),
+      url_prefix_(CachePageUrl(page_service_address, "")),
+      mode_(mode) {
+  if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST) RaiseFileFailure(errno, folder_);
+  struct stat info {};
+  if (::stat(folder_.c_str(), &info) != 0) RaiseFileFailure(errno, folder_);
+  if (!S_ISDIR(info.st_mode)) RaiseFileFailure(ENOTDIR, folder_);
+}
+
+std::string PageCache::Get(const std::string& url, const CancelSignal& cancel) {
+  // Only the run's own URLs have an id to go by, and a name too long for the file system
+  // cannot be stored: such pages are fetched every time.
+  if (!url.starts_with(url_prefix_)) return pages_.Get(url, cancel);
+  const std::string name = StoredPageName(std::string_view(url).substr(url_prefix_.size()));
+  if (name.size() > NAME_MAX) return pages_.Get(url, cancel);
+
+  const std::string path = folder_ + "/" + name;
+  if (mode_ == Mode::kUseStored) {
+    if (std::optional<std::string> stored = ReadStoredPage(path)) return std::move(*stored);
+  }
+  std::string page = pages_.Get(url, cancel);
+  WriteFileAtomically(path, {page});
+  return page;
+}
+
+}  // namespace trelka

@@ -1,0 +1,49 @@
+// Cache pages kept in a folder from one run to the next, so that running again after a
+// failure fetches only the pages still missing. Every page that arrives whole is stored, one
+// file per id, written atomically; a page that failed is not. The bytes handed on are the
+// same whether a page came from the folder or from the page service.
+//
+// A file is named for the id as the request carries it (the text after "cid=", which is a
+// function of the id alone): every byte outside A-Z, a-z, 0-9, "-" and "_" percent-encoded,
+// then ".html". No name can leave the folder, and two names are equal only for the same
+// request.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "page_source.h"
+
+namespace trelka {
+
+// The file name for the id as it stands in a request.
+[[nodiscard]] std::string StoredPageName(std::string_view id_in_request);
+
+class PageCache final : public PageSource {
+ public:
+  enum class Mode {
+    kUseStored,  // a stored page is taken without a request
+    kRefresh,    // every page is fetched again and replaces the stored one
+  };
+
+  // Pages not taken from folder come from pages, which must outlive this source; URLs are
+  // those of cache pages at page_service_address. Creates folder when it is missing; raises
+  // FileFailure when it cannot, or when folder is not a folder.
+  PageCache(PageSource& pages, std::string folder, std::string_view page_service_address,
+            Mode mode);
+
+  void StartRun() override { pages_.StartRun(); }
+
+  // The stored page, or else the page from pages, stored before it is returned. Raises what
+  // pages raises, and FileFailure when a stored page cannot be read or written. Safe to call
+  // from several threads at once, as pages is.
+  [[nodiscard]] std::string Get(const std::string& url, const CancelSignal& cancel) override;
+
+ private:
+  PageSource& pages_;
+  std::string folder_;
+  std::string url_prefix_;  // the URL of a page but for the id
+  Mode mode_;
+};
+
+}  // namespace trelka
