@@ -17,29 +17,21 @@ std::uint16_t PortOr80(std::string_view text) {
   return static_cast<std::uint16_t>(value);
 }
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // What a query may hold as it is: the unreserved characters, the sub-delimiters, ":", "@",
-// "/" and "?". A "%" may stand only where it already starts a percent-encoded byte.
-bool MayStandInQuery(std::string_view text, std::size_t at) {
-  const char c = text[at];
+// "/" and "?". A "%" always goes encoded, so that the server reads back the id's own bytes.
+bool MayStandInQuery(char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-  if (c == '%') {
-    return at + 2 < text.size() && IsHexDigit(text[at + 1]) && IsHexDigit(text[at + 2]);
-  }
   return std::string_view("-._~!$&'()*+,;=:@/?").find(c) != std::string_view::npos;
 }
 
 void AppendPercentEncoded(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (MayStandInQuery(text, i)) {
-      out += text[i];
+  for (const char c : text) {
+    if (MayStandInQuery(c)) {
+      out += c;
       continue;
     }
-    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto byte = static_cast<unsigned char>(c);
     out += '%';
     out += kHex[byte >> 4];
     out += kHex[byte & 0xF];

@@ -19,8 +19,9 @@ struct HttpTarget {
 };
 
 // The address of a cache's page: the service address, "/cache.php?cid=" and the id. The id's
-// bytes that may not stand in a request target (blanks, controls, bytes above 7F, "#", "\"
-// and the like) are percent-encoded; ids of letters and digits go out as they are.
+// bytes that may not stand in a request target as themselves (blanks, controls, bytes above
+// 7F, "#", "\", "%" and the like) are percent-encoded; ids of letters and digits go out as
+// they are.
 [[nodiscard]] std::string CachePageUrl(std::string_view page_service_address, std::string_view id);
 
 // Backslashes count as slashes. Raises EIdInterceptPropInvalid for the https scheme.

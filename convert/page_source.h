@@ -16,9 +16,10 @@ class PageSource {
   // run (the page client its name lookup).
   virtual void StartRun() {}
 
-  // The page at url, byte for byte. A failure is raised as a Failure and ends the run; once
-  // cancel is signalled, RunCancelled is raised instead, within milliseconds. A run may call
-  // Get from several threads at once, one call per page.
+  // The page at url, byte for byte. A failure is raised as a Failure, which ends the run
+  // unless it was told to go on past failed pages; once cancel is signalled, RunCancelled is
+  // raised instead, within milliseconds. A run may call Get from several threads at once,
+  // one call per page.
   [[nodiscard]] virtual std::string Get(const std::string& url, const CancelSignal& cancel) = 0;
 };
 

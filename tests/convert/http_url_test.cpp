@@ -52,7 +52,7 @@ TEST(CachePageUrlTest, EncodesWhatMayNotStandInATarget) {
       {"1\\2", "http://h/cache.php?cid=1%5C2"},
       {std::string("\x01\r\n\x7F\xC0\xFF", 6), "http://h/cache.php?cid=%01%0D%0A%7F%C0%FF"},
       {"\"<>[]^`{|}", "http://h/cache.php?cid=%22%3C%3E%5B%5D%5E%60%7B%7C%7D"},
-      {"%41", "http://h/cache.php?cid=%41"},
+      {"%41", "http://h/cache.php?cid=%2541"},
       {"%4", "http://h/cache.php?cid=%254"},
       {"50%", "http://h/cache.php?cid=50%25"},
   };
