@@ -24,6 +24,10 @@ namespace trelka {
 // prepends its replacement until the occurrence has moved far enough in.
 [[nodiscard]] std::string EntityTable(std::string_view text);
 
+// Whether EntityTable substitutes text in one copy, all rows at once, rather than row by row
+// where their occurrences could interact. The result is the same either way; tests ask.
+[[nodiscard]] bool EntityTableInOneCopy(std::string_view text);
+
 // Every "&" not immediately followed by "#" becomes "&#38;"; nothing else changes.
 [[nodiscard]] std::string AmpersandEscape(std::string_view text);
 
