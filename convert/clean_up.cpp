@@ -14,25 +14,21 @@ namespace {
 constexpr auto kNone = std::string_view::npos;
 
 // Both tag passes. What is already written out holds neither "<" nor ">", so the first "<"
-// and the first ">" of the text at any moment are the next ones in what is left to read.
+// and the first ">" of the text at any moment are the next ones in what is left to read. The
+// next ">" is kept at hand: it is either one before the next tag, to be dropped, or the tag's
+// end.
 std::string ReplaceTags(std::string_view text, std::string_view replacement) {
   std::string out;
   out.reserve(text.size());
-  const std::size_t last_lt = text.rfind('<');
   std::size_t i = 0;
-  while (last_lt != kNone && i <= last_lt) {
-    const std::size_t lt = text.find('<', i);
-    // Every ">" before the next "<" is dropped.
-    for (std::size_t gt; (gt = text.substr(0, lt).find('>', i)) != kNone; i = gt + 1) {
-      out.append(text.substr(i, gt - i));
-    }
+  std::size_t gt = text.find('>');
+  for (std::size_t lt; (lt = text.find('<', i)) != kNone; i = gt + 1, gt = text.find('>', i)) {
+    for (; gt < lt; i = gt + 1, gt = text.find('>', i)) out.append(text.substr(i, gt - i));
     out.append(text.substr(i, lt - i));
-    const std::size_t gt = text.find('>', lt + 1);
     if (gt == kNone) return out;  // a split tag: drop it and everything after it
     out.append(replacement);
-    i = gt + 1;
   }
-  out.append(text.substr(i));
+  out.append(text.substr(i));  // no tag left: any ">" stays
   return out;
 }
 
