@@ -97,7 +97,8 @@ std::string Page(std::size_t size, Appender description = AppendDescription) {
   const std::string tail =
       w("</div>\r\n<br><p><b>Содержимое тайника</b></p>\r\n</body></html>\r\n");
   description(page, size > page.size() + tail.size() ? size - page.size() - tail.size() : 0);
-  return page += tail;
+  page += tail;
+  return page;
 }
 
 // A small page whose author's name is size bytes of "<".
