@@ -342,12 +342,20 @@ bool EntityTableInOneCopy(std::string_view text) {
 }
 
 std::string AmpersandEscape(std::string_view text) {
+  constexpr std::string_view kEscaped = "&#38;";
   std::string out;
   out.reserve(text.size() + text.size() / 8);
   std::size_t i = 0;
   for (std::size_t amp; (amp = text.find('&', i)) != kNone; i = amp + 1) {
-    out.append(text.substr(i, amp - i));
-    out.append(amp + 1 < text.size() && text[amp + 1] == '#' ? "&" : "&#38;");
+    const std::string_view piece = amp + 1 < text.size() && text[amp + 1] == '#' ? "&" : kEscaped;
+    if (out.size() + (amp - i) + piece.size() > out.capacity()) {
+      // A text dense in "&": room for all that is left, every "&" of it escaped, so that the
+      // output is copied to a larger place once rather than each time it doubles.
+      std::size_t left = text.size() - i;
+      for (std::size_t a = amp; a != kNone; a = text.find('&', a + 1)) left += kEscaped.size() - 1;
+      out.reserve(out.size() + left);
+    }
+    out.append(text.substr(i, amp - i)).append(piece);
   }
   out.append(text.substr(i));
   return out;
