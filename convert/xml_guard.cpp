@@ -109,12 +109,28 @@ std::size_t NextToLookAt(std::string_view text, std::size_t from) {
   return i;
 }
 
+// The longest text a byte that needs a look becomes: "&#60;", "&#38;", "&#62;" or "&#34;".
+constexpr std::size_t kLongestReplacement = 5;
+
+// Room in out for text from "from" on at its longest, so that an output outgrowing its room
+// moves to a larger place once rather than each time it doubles.
+void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from) {
+  std::size_t room = text.size() - from;
+  for (std::size_t i = NextToLookAt(text, from); i < text.size(); i = NextToLookAt(text, i + 1)) {
+    room += kLongestReplacement - 1;
+  }
+  out.reserve(out.size() + room);
+}
+
 // Appends the guarded text; false, with out unfinished, at the first control byte XML forbids.
 bool AppendGuardedWithoutControls(std::string& out, std::string_view text, XmlContext context) {
   std::size_t i = 0;
   while (i < text.size()) {
     // Ordinary characters go over in runs; only the bytes below need a look.
     const std::size_t run_end = NextToLookAt(text, i);
+    if (out.capacity() - out.size() < run_end - i + kLongestReplacement) {
+      MakeRoomForTheRest(out, text, i);
+    }
     out.append(text, i, run_end - i);
     i = run_end;
     if (i == text.size()) break;
