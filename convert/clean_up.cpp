@@ -322,7 +322,7 @@ std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, "&#160;"
 std::string TagStrip(std::string_view text) { return ReplaceTags(text, {}); }
 
 std::string EntityTable(std::string_view text) {
-  // Only "&gt;" grows, by one character.
+  // In one copy only "&gt;" makes the text longer, by one character in four.
   std::string next;
   next.reserve(text.size() + text.size() / 4);
   if (SubstituteInOneCopy(text, next)) return next;

@@ -1,7 +1,8 @@
 // The four passes that prepare HTML fragments cut from a cache page for a place inside an XML
 // element. They do not parse HTML: a tag is whatever lies between the first "<" and the first
 // ">" of the text at that moment, and an entity is a fixed character sequence, so words that
-// merely contain an entity's letters are changed as well. Each pass reads its text once.
+// merely contain an entity's letters are changed as well. Each pass reads its text once, the
+// entity table wherever its rows' occurrences cannot interact.
 #pragma once
 
 #include <string>
