@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 #include "text_primitives.h"
 
@@ -30,6 +31,24 @@ std::string ReplaceTags(std::string_view text, std::string_view replacement) {
   }
   out.append(text.substr(i));  // no tag left: any ">" stays
   return out;
+}
+
+// Appends text with every "&" not immediately followed by "#" in it written as "&#38;".
+void AppendAmpersandEscaped(std::string& out, std::string_view text) {
+  constexpr std::string_view kEscaped = "&#38;";
+  std::size_t i = 0;
+  for (std::size_t amp; (amp = text.find('&', i)) != kNone; i = amp + 1) {
+    const std::string_view piece = amp + 1 < text.size() && text[amp + 1] == '#' ? "&" : kEscaped;
+    if (out.size() + (amp - i) + piece.size() > out.capacity()) {
+      // A text dense in "&": room for all that is left, every "&" of it escaped, so that the
+      // output is copied to a larger place once rather than each time it doubles.
+      std::size_t left = text.size() - i;
+      for (std::size_t a = amp; a != kNone; a = text.find('&', a + 1)) left += kEscaped.size() - 1;
+      out.reserve(out.size() + left);
+    }
+    out.append(text.substr(i, amp - i)).append(piece);
+  }
+  out.append(text.substr(i));
 }
 
 // "°" in windows-1251.
@@ -102,6 +121,63 @@ constexpr bool TableSuitsOneCopy() {
 }
 static_assert(TableSuitsOneCopy());
 
+// What writing the text between replacements escaped relies on: the replacements pass
+// AmpersandEscape unchanged, and none starts with "#", so that an "&" before one is escaped
+// either way.
+constexpr bool ReplacementsPassAmpersandEscape() {
+  for (const EntityRow& row : kRows) {
+    const std::string_view r = row.replacement;
+    if (r.front() == '#') return false;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+      if (r[i] == '&' && (i + 1 == r.size() || r[i + 1] != '#')) return false;
+    }
+  }
+  return true;
+}
+static_assert(ReplacementsPassAmpersandEscape());
+
+// How the one copy writes the text between the replacements.
+enum class Runs { kAsTheyAre, kAmpersandsEscaped };
+
+// The one copy's output: the text up to each replacement, the replacement, and at last the
+// rest. Where the runs are escaped, the next "&" of the text is kept at hand, so that the many
+// runs without one are copied without a search each.
+template <Runs kRuns>
+class OneCopyWriter {
+ public:
+  OneCopyWriter(std::string_view text, std::string& out)
+      : text_(text),
+        out_(out),
+        next_ampersand_(kRuns == Runs::kAmpersandsEscaped ? text.find('&') : kNone) {}
+
+  // The characters [start, end) give way to replacement; start is not before the last end.
+  void Replace(std::size_t start, std::size_t end, std::string_view replacement) {
+    AppendRun(start);
+    out_.append(replacement);
+    copied_ = end;
+  }
+
+  void Finish() { AppendRun(text_.size()); }
+
+ private:
+  void AppendRun(std::size_t to) {
+    const std::string_view run = text_.substr(copied_, to - copied_);
+    if constexpr (kRuns == Runs::kAmpersandsEscaped) {
+      if (next_ampersand_ < copied_) next_ampersand_ = text_.find('&', copied_);
+      if (next_ampersand_ < to) {
+        AppendAmpersandEscaped(out_, run);
+        return;
+      }
+    }
+    out_.append(run);
+  }
+
+  std::string_view text_;
+  std::string& out_;
+  std::size_t copied_ = 0;
+  std::size_t next_ampersand_;
+};
+
 // For each anchor and the byte after it, the rows that can stand there (a bit each), so that a
 // hit is compared with one or two rows rather than all of them.
 using RowSet = std::uint16_t;
@@ -152,12 +228,11 @@ using Cluster = std::array<Occurrence, kMaxCluster>;
 // one whose deletion overlaps an earlier one's, or starts before the text, is a case the copy
 // does not follow. Otherwise the deletions are disjoint and their replacements are appended
 // with the text between them.
-bool AppendCluster(std::string_view text, Cluster& cluster, std::size_t size, std::size_t& copied,
-                   std::string& out) {
+template <Runs kRuns>
+bool AppendCluster(Cluster& cluster, std::size_t size, OneCopyWriter<kRuns>& out) {
   const auto append = [&](const Occurrence& o) {
-    const auto start = static_cast<std::size_t>(o.start);
-    out.append(text.substr(copied, start - copied)).append(kRows[o.row].replacement);
-    copied = static_cast<std::size_t>(o.end);
+    out.Replace(static_cast<std::size_t>(o.start), static_cast<std::size_t>(o.end),
+                kRows[o.row].replacement);
   };
   if (size == 1) {  // by far the most common
     if (cluster[0].start < 0) return false;
@@ -212,11 +287,13 @@ std::size_t FindAnchor(std::string_view text, std::size_t anchor, std::size_t fr
 // The whole table in one copy of the text: one scan finds every row's occurrences, in runs
 // whose deletions overlap. False, with out unfinished, where the rows could interact in a way
 // the copy does not follow.
-bool SubstituteInOneCopy(std::string_view text, std::string& out) {
+template <Runs kRuns>
+bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
+  OneCopyWriter<kRuns> out(text, buffer);
   std::array<std::size_t, kAnchors.size()> hit;
   for (std::size_t a = 0; a < kAnchors.size(); ++a) hit[a] = FindAnchor(text, a, 0);
   Cluster cluster;
-  std::size_t size = 0, copied = 0;
+  std::size_t size = 0;
   TextPos cluster_end = 0;
   for (;;) {
     // The anchor found next whose occurrences' deletions may start first.
@@ -233,7 +310,7 @@ bool SubstituteInOneCopy(std::string_view text, std::string& out) {
     if (next == kAnchors.size()) break;
     // Nothing still to come can overlap the cluster.
     if (size > 0 && earliest >= cluster_end) {
-      if (!AppendCluster(text, cluster, size, copied, out)) return false;
+      if (!AppendCluster(cluster, size, out)) return false;
       size = 0;
     }
     const std::size_t after = hit[next] + kAnchors[next].size();
@@ -251,8 +328,8 @@ bool SubstituteInOneCopy(std::string_view text, std::string& out) {
     }
     hit[next] = FindAnchor(text, next, hit[next] + 1);
   }
-  if (size > 0 && !AppendCluster(text, cluster, size, copied, out)) return false;
-  out.append(text.substr(copied));
+  if (size > 0 && !AppendCluster(cluster, size, out)) return false;
+  out.Finish();
   return true;
 }
 
@@ -315,18 +392,10 @@ void ApplyRow(std::string_view text, const EntityRow& row, std::string& out) {
   }
 }
 
-}  // namespace
-
-std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, "&#160;"); }
-
-std::string TagStrip(std::string_view text) { return ReplaceTags(text, {}); }
-
-std::string EntityTable(std::string_view text) {
-  // In one copy only "&gt;" makes the text longer, by one character in four.
-  std::string next;
-  next.reserve(text.size() + text.size() / 4);
-  if (SubstituteInOneCopy(text, next)) return next;
-  // Row by row, in two buffers in turn, so that the rows do not allocate a text each.
+// The table row by row, in two buffers in turn (the second one given), so that the rows do
+// not allocate a text each.
+std::string EntityTableRowByRow(std::string_view text, std::string&& buffer) {
+  std::string next = std::move(buffer);
   std::string result(text);
   for (const EntityRow& row : kRows) {
     if (result.find(row.search) == kNone) continue;  // the row changes nothing
@@ -336,29 +405,41 @@ std::string EntityTable(std::string_view text) {
   return result;
 }
 
+// Room for the one copy: only "&gt;" makes the text longer, by one character in four.
+std::string OneCopyBuffer(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  return out;
+}
+
+}  // namespace
+
+std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, "&#160;"); }
+
+std::string TagStrip(std::string_view text) { return ReplaceTags(text, {}); }
+
+std::string EntityTable(std::string_view text) {
+  std::string out = OneCopyBuffer(text);
+  if (SubstituteInOneCopy<Runs::kAsTheyAre>(text, out)) return out;
+  return EntityTableRowByRow(text, std::move(out));
+}
+
 bool EntityTableInOneCopy(std::string_view text) {
   std::string out;
-  return SubstituteInOneCopy(text, out);
+  return SubstituteInOneCopy<Runs::kAsTheyAre>(text, out);
 }
 
 std::string AmpersandEscape(std::string_view text) {
-  constexpr std::string_view kEscaped = "&#38;";
   std::string out;
   out.reserve(text.size() + text.size() / 8);
-  std::size_t i = 0;
-  for (std::size_t amp; (amp = text.find('&', i)) != kNone; i = amp + 1) {
-    const std::string_view piece = amp + 1 < text.size() && text[amp + 1] == '#' ? "&" : kEscaped;
-    if (out.size() + (amp - i) + piece.size() > out.capacity()) {
-      // A text dense in "&": room for all that is left, every "&" of it escaped, so that the
-      // output is copied to a larger place once rather than each time it doubles.
-      std::size_t left = text.size() - i;
-      for (std::size_t a = amp; a != kNone; a = text.find('&', a + 1)) left += kEscaped.size() - 1;
-      out.reserve(out.size() + left);
-    }
-    out.append(text.substr(i, amp - i)).append(piece);
-  }
-  out.append(text.substr(i));
+  AppendAmpersandEscaped(out, text);
   return out;
+}
+
+std::string EntityTableThenAmpersandEscape(std::string_view text) {
+  std::string out = OneCopyBuffer(text);
+  if (SubstituteInOneCopy<Runs::kAmpersandsEscaped>(text, out)) return out;
+  return AmpersandEscape(EntityTableRowByRow(text, std::move(out)));
 }
 
 }  // namespace trelka

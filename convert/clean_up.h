@@ -32,4 +32,7 @@ namespace trelka {
 // Every "&" not immediately followed by "#" becomes "&#38;"; nothing else changes.
 [[nodiscard]] std::string AmpersandEscape(std::string_view text);
 
+// AmpersandEscape(EntityTable(text)), in one copy wherever the table takes one.
+[[nodiscard]] std::string EntityTableThenAmpersandEscape(std::string_view text);
+
 }  // namespace trelka

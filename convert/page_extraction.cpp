@@ -102,11 +102,11 @@ std::string Block(std::string_view text, TextPos end) {
   return end != 0 ? TagToNbsp(text) : std::string(text);
 }
 
-// A description: the tags go only when its end marker was found; then the entities. Each
-// text between the passes goes as soon as the next pass has read it.
+// A description: the tags go only when its end marker was found; then the entities and the
+// ampersands, in one copy. The tag-stripped text goes as soon as that copy has read it.
 std::string Description(std::string_view text, TextPos end) {
-  const std::string table = end != 0 ? EntityTable(TagStrip(text)) : EntityTable(text);
-  return AmpersandEscape(table);
+  return end != 0 ? EntityTableThenAmpersandEscape(TagStrip(text))
+                  : EntityTableThenAmpersandEscape(text);
 }
 
 }  // namespace

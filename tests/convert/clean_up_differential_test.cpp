@@ -37,6 +37,10 @@ std::string FaithfulEntityTable(std::string text) {
   faithful::EntityTable(text);
   return text;
 }
+std::string FaithfulEntityTableThenAmpersandEscape(std::string text) {
+  faithful::EntityTable(text);
+  return faithful::AmpersandEscape(text);
+}
 // By value, as the pair holds every faithful pass.
 // NOLINTNEXTLINE(performance-unnecessary-value-param)
 std::string FaithfulAmpersandEscape(std::string text) { return faithful::AmpersandEscape(text); }
@@ -71,13 +75,17 @@ TEST_P(CleanUpDifferentialTest, AgreesWithFaithfulPass) {
 
 INSTANTIATE_TEST_SUITE_P(
     Passes, CleanUpDifferentialTest,
-    ::testing::Values(PassPair{"TagToNbsp", TagToNbsp, FaithfulTagToNbsp},
-                      PassPair{"TagStrip", TagStrip, FaithfulTagStrip},
-                      PassPair{"EntityTable", EntityTable, FaithfulEntityTable},
-                      PassPair{"EntityTableInOneCopy", EntityTable, FaithfulEntityTable,
-                               ChangedInOneCopy},
-                      PassPair{"EntityTableRowByRow", EntityTable, FaithfulEntityTable, RowByRow},
-                      PassPair{"AmpersandEscape", AmpersandEscape, FaithfulAmpersandEscape}),
+    ::testing::Values(
+        PassPair{"TagToNbsp", TagToNbsp, FaithfulTagToNbsp},
+        PassPair{"TagStrip", TagStrip, FaithfulTagStrip},
+        PassPair{"EntityTable", EntityTable, FaithfulEntityTable},
+        PassPair{"EntityTableInOneCopy", EntityTable, FaithfulEntityTable, ChangedInOneCopy},
+        PassPair{"EntityTableRowByRow", EntityTable, FaithfulEntityTable, RowByRow},
+        PassPair{"EntityTableThenAmpersandEscapeInOneCopy", EntityTableThenAmpersandEscape,
+                 FaithfulEntityTableThenAmpersandEscape, ChangedInOneCopy},
+        PassPair{"EntityTableThenAmpersandEscapeRowByRow", EntityTableThenAmpersandEscape,
+                 FaithfulEntityTableThenAmpersandEscape, RowByRow},
+        PassPair{"AmpersandEscape", AmpersandEscape, FaithfulAmpersandEscape}),
     [](const ::testing::TestParamInfo<PassPair>& info) { return std::string(info.param.name); });
 
 }  // namespace

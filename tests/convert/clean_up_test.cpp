@@ -13,7 +13,7 @@ namespace {
 using testing::Escaped;
 using testing::W;
 
-enum class Pass { kTagToNbsp, kTagStrip, kEntityTable, kAmpersandEscape };
+enum class Pass { kTagToNbsp, kTagStrip, kEntityTable, kAmpersandEscape, kTableThenEscape };
 
 struct Case {
   const char* what;
@@ -38,6 +38,8 @@ std::string Linear(Pass pass, const std::string& text) {
       return EntityTable(text);
     case Pass::kAmpersandEscape:
       return AmpersandEscape(text);
+    case Pass::kTableThenEscape:
+      return EntityTableThenAmpersandEscape(text);
   }
   return {};
 }
@@ -54,6 +56,9 @@ std::string Faithful(Pass pass, std::string text) {
       faithful::EntityTable(text);
       return text;
     case Pass::kAmpersandEscape:
+      return faithful::AmpersandEscape(text);
+    case Pass::kTableThenEscape:
+      faithful::EntityTable(text);
       return faithful::AmpersandEscape(text);
   }
   return {};
@@ -111,6 +116,13 @@ TEST(CleanUpTest, PassesByCase) {
       {"& at the end", Pass::kAmpersandEscape, "end&", "end&#38;"},
       {"named entity", Pass::kAmpersandEscape, "&amp;&&#", "&#38;amp;&#38;&#"},
       {"empty", Pass::kAmpersandEscape, "", ""},
+
+      {"entities, then bare ampersands", Pass::kTableThenEscape, "&amp;x & y&gt;&#160;&quot;",
+       "+x &#38; y&#62;&#160;&#38;quot;"},
+      {"& before a replacement", Pass::kTableThenEscape, "a&&nbsp;b&", "a&#38; b&#38;"},
+      {"& before a reference", Pass::kTableThenEscape, "&&#35;", "&#38;&#35;"},
+      {"row by row", Pass::kTableThenEscape, "&nbsp&nbsp&", " nbsp&#38;"},
+      {"empty", Pass::kTableThenEscape, "", ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Escaped(Linear(c.pass, c.input)), Escaped(c.expected)) << c.what;
