@@ -219,7 +219,8 @@ struct Occurrence {
   std::uint8_t row;
 };
 
-// Occurrences whose deletions overlap can interact; a run of them is judged together.
+// Occurrences whose deletions overlap can interact; a run of them is judged together, and a
+// longer run than this goes row by row.
 constexpr std::size_t kMaxCluster = 32;
 using Cluster = std::array<Occurrence, kMaxCluster>;
 
