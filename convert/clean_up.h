@@ -1,7 +1,8 @@
 // The four passes that prepare HTML fragments cut from a cache page for a place inside an XML
 // element. They do not parse HTML: a tag is whatever lies between the first "<" and the first
 // ">" of the text at that moment, and an entity is a fixed character sequence, so words that
-// merely contain an entity's letters are changed as well. Each pass reads its text once.
+// merely contain an entity's letters are changed as well. Each pass reads its text once, the
+// entity table wherever its rows' occurrences cannot interact.
 #pragma once
 
 #include <string>
@@ -24,7 +25,14 @@ namespace trelka {
 // prepends its replacement until the occurrence has moved far enough in.
 [[nodiscard]] std::string EntityTable(std::string_view text);
 
+// Whether EntityTable substitutes text in one copy, all rows at once, rather than row by row
+// where their occurrences could interact. The result is the same either way; tests ask.
+[[nodiscard]] bool EntityTableInOneCopy(std::string_view text);
+
 // Every "&" not immediately followed by "#" becomes "&#38;"; nothing else changes.
 [[nodiscard]] std::string AmpersandEscape(std::string_view text);
+
+// AmpersandEscape(EntityTable(text)), in one copy wherever the table takes one.
+[[nodiscard]] std::string EntityTableThenAmpersandEscape(std::string_view text);
 
 }  // namespace trelka

@@ -1,5 +1,6 @@
 #include "page_extraction.h"
 
+#include <cstring>
 #include <string>
 
 #include "clean_up.h"
@@ -10,6 +11,35 @@ namespace trelka {
 
 namespace {
 
+// The first occurrence of a non-empty marker in text, as Pos finds it but with npos for none.
+// Searching by the marker's first byte with memchr is fastest where that byte is rare; where it
+// keeps turning up without the rest of the marker behind it (a run of "<" before "</a>"),
+// memmem's skipping takes over for the rest of the text.
+std::size_t FindMarker(std::string_view text, std::string_view marker) {
+  constexpr std::size_t kFalseStartsPerLook = 64;
+  constexpr std::size_t kDenseGap = 16;  // bytes per false start below which memmem is faster
+  if (marker.size() > text.size()) return std::string_view::npos;
+  const char* const begin = text.data();
+  const std::size_t last_start = text.size() - marker.size();
+  std::size_t from = 0, false_starts = 0, looked_at = 0;
+  while (from <= last_start) {
+    const auto* hit =
+        static_cast<const char*>(std::memchr(begin + from, marker.front(), last_start - from + 1));
+    if (hit == nullptr) break;
+    const auto at = static_cast<std::size_t>(hit - begin);
+    if (text.compare(at, marker.size(), marker) == 0) return at;
+    from = at + 1;
+    if (++false_starts % kFalseStartsPerLook != 0) continue;
+    if (from - looked_at < kFalseStartsPerLook * kDenseGap) {
+      const void* found = ::memmem(begin + from, text.size() - from, marker.data(), marker.size());
+      return found == nullptr ? std::string_view::npos
+                              : static_cast<std::size_t>(static_cast<const char*>(found) - begin);
+    }
+    looked_at = from;
+  }
+  return std::string_view::npos;
+}
+
 // The page as the cuts see it: what is left after deleting from the front, kept as an offset
 // into the page so that no cut moves the page's bytes. Positions and counts follow the text
 // primitives: 1-based, 0 for an absent marker, out-of-range counts clamped.
@@ -17,7 +47,11 @@ class PageRest {
  public:
   explicit PageRest(std::string_view page) : rest_(page) {}
 
-  [[nodiscard]] TextPos Find(std::string_view marker) const { return Pos(marker, rest_); }
+  // Pos(marker, P).
+  [[nodiscard]] TextPos Find(std::string_view marker) const {
+    const std::size_t found = FindMarker(rest_, marker);
+    return found == std::string_view::npos ? 0 : static_cast<TextPos>(found) + 1;
+  }
 
   // Delete(P, 1, count).
   void DropFront(TextPos count) {
@@ -68,10 +102,11 @@ std::string Block(std::string_view text, TextPos end) {
   return end != 0 ? TagToNbsp(text) : std::string(text);
 }
 
-// A description: the tags go only when its end marker was found; then the entities.
+// A description: the tags go only when its end marker was found; then the entities and the
+// ampersands, in one copy. The tag-stripped text goes as soon as that copy has read it.
 std::string Description(std::string_view text, TextPos end) {
-  const std::string stripped = end != 0 ? TagStrip(text) : std::string(text);
-  return AmpersandEscape(EntityTable(stripped));
+  return end != 0 ? EntityTableThenAmpersandEscape(TagStrip(text))
+                  : EntityTableThenAmpersandEscape(text);
 }
 
 }  // namespace
@@ -113,8 +148,10 @@ std::optional<CacheRecord> Extract(std::string_view page, bool include_terrain) 
   p.DropFront(p.Find(m.terrain) + 13);
   record.terrain = p.FirstCharacter();
 
-  if (p.Find(m.attributes) != 0) {
-    p.CutBefore(m.attributes);
+  // Cutting before a marker just found needs no second search for it.
+  const TextPos attributes = p.Find(m.attributes);
+  if (attributes != 0) {
+    p.DropFront(attributes - 1);
     end = p.Find(m.cache_description);
     record.attributes = Block(p.Front(end - 1), end);
   }
@@ -126,7 +163,7 @@ std::optional<CacheRecord> Extract(std::string_view page, bool include_terrain) 
   record.short_description = Description(p.Front(end - 11), end);
 
   if (include_terrain) {
-    p.CutBefore(m.surroundings);
+    p.DropFront(end - 1);  // before the heading "end" found
     end = p.Find(m.contents);
     record.long_description = Description(p.Front(end - 11), end);
   }

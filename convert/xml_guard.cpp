@@ -1,7 +1,9 @@
 #include "xml_guard.h"
 
-#include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace trelka {
 
@@ -62,33 +64,78 @@ std::string WithoutForbiddenControls(std::string_view text) {
   return kept;
 }
 
-std::size_t NextSpecial(std::string_view text, std::size_t from) {
-  for (std::size_t i = from; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '<' || c == '&' || c == '>' || c == '"') return i;
+// Eight bytes at a time. Taken alone, a byte b is below a bound n (up to 80) exactly where
+// (b - n) & ~b has its high bit set; in a word, a borrow can mark bytes after the first such
+// byte as well, but never one before it, so the lowest marked byte of the tests' union is the
+// first byte of the word that passes one of them.
+using Word = std::uint64_t;
+constexpr Word kHighBits = 0x8080808080808080;
+constexpr Word Broadcast(unsigned char c) { return 0x0101010101010101 * c; }
+constexpr Word MarkBelow(Word w, unsigned char bound) { return (w - Broadcast(bound)) & ~w; }
+constexpr unsigned char kFirstNonControl = 0x20;
+// "<" (3C) and ">" (3E) are the bytes b with b | 02 = 3E, and the double quote (22) and "&"
+// (26) those with b | 04 = 26: one test each pair.
+constexpr Word kAngleBit = Broadcast(0x02), kAngles = Broadcast('>');
+constexpr Word kQuoteBit = Broadcast(0x04), kQuoteAmpersand = Broadcast('&');
+static_assert(('<' | 0x02) == '>' && ('"' | 0x04) == '&');
+
+std::size_t FirstMarked(Word marks) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+  } else {
+    return static_cast<std::size_t>(std::countl_zero(marks)) / 8;
   }
-  return text.size();
 }
 
-}  // namespace
+bool NeedsLook(char c) {
+  return c == '<' || c == '>' || c == '&' || c == '"' ||
+         static_cast<unsigned char>(c) < kFirstNonControl;
+}
 
-void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext context) {
-  // Control bytes go first, so that removing them cannot join two halves into markup.
-  std::string cleaned;
-  if (std::any_of(text.begin(), text.end(),
-                  [](char c) { return IsForbiddenControl(static_cast<unsigned char>(c)); })) {
-    cleaned = WithoutForbiddenControls(text);
-    text = cleaned;
+// The next byte from "from" on that needs a look: "<", ">", "&", the double quote and every
+// control byte, tab, LF and CR among them.
+std::size_t NextToLookAt(std::string_view text, std::size_t from) {
+  std::size_t i = from;
+  for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
+    Word w;
+    std::memcpy(&w, text.data() + i, sizeof w);
+    const Word marks =
+        (MarkBelow((w | kAngleBit) ^ kAngles, 1) | MarkBelow((w | kQuoteBit) ^ kQuoteAmpersand, 1) |
+         MarkBelow(w, kFirstNonControl)) &
+        kHighBits;
+    if (marks != 0) return i + FirstMarked(marks);
   }
+  while (i < text.size() && !NeedsLook(text[i])) ++i;
+  return i;
+}
 
+// The longest text a byte that needs a look becomes: "&#60;", "&#38;", "&#62;" or "&#34;".
+constexpr std::size_t kLongestReplacement = 5;
+
+// Room in out for text from "from" on at its longest, so that an output outgrowing its room
+// moves to a larger place once rather than each time it doubles.
+void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from) {
+  std::size_t room = text.size() - from;
+  for (std::size_t i = NextToLookAt(text, from); i < text.size(); i = NextToLookAt(text, i + 1)) {
+    room += kLongestReplacement - 1;
+  }
+  out.reserve(out.size() + room);
+}
+
+// Appends the guarded text; false, with out unfinished, at the first control byte XML forbids.
+bool AppendGuardedWithoutControls(std::string& out, std::string_view text, XmlContext context) {
   std::size_t i = 0;
   while (i < text.size()) {
-    // Ordinary characters go over in runs; only the four below need a look.
-    const std::size_t run_end = NextSpecial(text, i);
+    // Ordinary characters go over in runs; only the bytes below need a look.
+    const std::size_t run_end = NextToLookAt(text, i);
+    if (out.capacity() - out.size() < run_end - i + kLongestReplacement) {
+      MakeRoomForTheRest(out, text, i);
+    }
     out.append(text, i, run_end - i);
     i = run_end;
     if (i == text.size()) break;
-    switch (text[i]) {
+    const char c = text[i];
+    switch (c) {
       case '<':
         out += "&#60;";
         break;
@@ -106,15 +153,30 @@ void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext contex
           out += '>';
         }
         break;
-      default:  // '"'
+      case '"':
         if (context == XmlContext::kAttribute) {
           out += "&#34;";
         } else {
           out += '"';
         }
+        break;
+      default:
+        if (IsForbiddenControl(static_cast<unsigned char>(c))) return false;
+        out += c;  // tab, LF or CR
     }
     ++i;
   }
+  return true;
+}
+
+}  // namespace
+
+void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext context) {
+  const std::size_t start = out.size();
+  if (AppendGuardedWithoutControls(out, text, context)) return;
+  // Control bytes go first, so that removing them cannot join two halves into markup.
+  out.resize(start);
+  AppendGuardedWithoutControls(out, WithoutForbiddenControls(text), context);
 }
 
 std::string XmlGuard(std::string_view text, XmlContext context) {

@@ -13,7 +13,7 @@ namespace {
 using testing::Escaped;
 using testing::W;
 
-enum class Pass { kTagToNbsp, kTagStrip, kEntityTable, kAmpersandEscape };
+enum class Pass { kTagToNbsp, kTagStrip, kEntityTable, kAmpersandEscape, kTableThenEscape };
 
 struct Case {
   const char* what;
@@ -21,6 +21,12 @@ struct Case {
   std::string input;
   std::string expected;
 };
+
+std::string Repeated(std::string_view text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
 
 std::string Linear(Pass pass, const std::string& text) {
   switch (pass) {
@@ -32,6 +38,8 @@ std::string Linear(Pass pass, const std::string& text) {
       return EntityTable(text);
     case Pass::kAmpersandEscape:
       return AmpersandEscape(text);
+    case Pass::kTableThenEscape:
+      return EntityTableThenAmpersandEscape(text);
   }
   return {};
 }
@@ -48,6 +56,9 @@ std::string Faithful(Pass pass, std::string text) {
       faithful::EntityTable(text);
       return text;
     case Pass::kAmpersandEscape:
+      return faithful::AmpersandEscape(text);
+    case Pass::kTableThenEscape:
+      faithful::EntityTable(text);
       return faithful::AmpersandEscape(text);
   }
   return {};
@@ -94,6 +105,9 @@ TEST(CleanUpTest, PassesByCase) {
       {"amp", Pass::kEntityTable, "a &amp; b", "a + b"},
       {"rows in order", Pass::kEntityTable, "&amp;gt; &amp;nbsp;", "+gt; +nbsp;"},
       {"others untouched", Pass::kEntityTable, "&copy; &lt; &#160;", "&copy; &lt; &#160;"},
+      {"nbsp eats the next nbsp's &", Pass::kEntityTable, "&nbsp&nbsp", " nbsp"},
+      {"dash reaching back over a replacement", Pass::kEntityTable, "ab&nbsp;dash", "a-"},
+      {"a long run of quotes", Pass::kEntityTable, Repeated("&laquo;", 12), std::string(12, '"')},
       {"empty", Pass::kEntityTable, "", ""},
 
       {"bare ampersands", Pass::kAmpersandEscape, "A & B & C", "A &#38; B &#38; C"},
@@ -102,11 +116,39 @@ TEST(CleanUpTest, PassesByCase) {
       {"& at the end", Pass::kAmpersandEscape, "end&", "end&#38;"},
       {"named entity", Pass::kAmpersandEscape, "&amp;&&#", "&#38;amp;&#38;&#"},
       {"empty", Pass::kAmpersandEscape, "", ""},
+
+      {"entities, then bare ampersands", Pass::kTableThenEscape, "&amp;x & y&gt;&#160;&quot;",
+       "+x &#38; y&#62;&#160;&#38;quot;"},
+      {"& before a replacement", Pass::kTableThenEscape, "a&&nbsp;b&", "a&#38; b&#38;"},
+      {"& before a reference", Pass::kTableThenEscape, "&&#35;", "&#38;&#35;"},
+      {"row by row", Pass::kTableThenEscape, "&nbsp&nbsp&", " nbsp&#38;"},
+      {"empty", Pass::kTableThenEscape, "", ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Escaped(Linear(c.pass, c.input)), Escaped(c.expected)) << c.what;
     EXPECT_EQ(Escaped(Faithful(c.pass, c.input)), Escaped(c.expected)) << c.what << " (faithful)";
   }
+}
+
+// Where the rows' occurrences cannot interact, the table substitutes them all in one copy; the
+// cases above hold the result either way.
+TEST(CleanUpTest, EntityTableTakesOneCopyWhereRowsCannotInteract) {
+  const struct {
+    const char* what;
+    std::string text;
+    bool one_copy;
+  } cases[] = {
+      {"no entity", "plain", true},
+      {"entities apart", "a&nbsp;b&amp;c &mdash; d&hellip;", true},
+      {"deletions that touch", "&nbsp;&nbsp;&gt;&deg;", true},
+      {"quote rows inside laquo and raquo", "&laquo;x&raquo;&lsaquo;", true},
+      {"deletions that overlap", "&nbsp&nbsp", false},
+      {"a deletion reaching back over a replacement", "ab&nbsp;dash", false},
+      {"a deletion that would start before the text", "xquo;", false},
+      {"a run too long to judge at once", Repeated("&laquo;", 12), false},
+      {"empty", "", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EntityTableInOneCopy(c.text), c.one_copy) << c.what;
 }
 
 }  // namespace

@@ -56,6 +56,19 @@ std::string Page(TextGenerator& generator, const std::vector<std::string>& marke
   return page;
 }
 
+// The markers in order, each after a run of its own beginning, so that the searches meet long
+// runs of false starts.
+std::string DensePage(TextGenerator& generator, const std::vector<std::string>& markers) {
+  std::string page;
+  for (const std::string& marker : markers) {
+    const std::size_t prefix =
+        static_cast<std::size_t>(generator.Below(static_cast<int>(marker.size()))) + 1;
+    for (int i = generator.Below(400); i > 0; --i) page.append(marker, 0, prefix);
+    page += marker + generator.Text(4);
+  }
+  return page;
+}
+
 // The fields in which two results differ, empty when they agree.
 std::string Difference(const std::optional<CacheRecord>& a, const std::optional<CacheRecord>& b) {
   if (a.has_value() != b.has_value()) return "one has no record";
@@ -77,25 +90,43 @@ std::string Difference(const std::optional<CacheRecord>& a, const std::optional<
   return out;
 }
 
-TEST(PageExtractionDifferentialTest, AgreesWithFaithfulCutsOnShuffledPages) {
+struct PageKind {
+  const char* name;
+  std::string (*make)(TextGenerator&, const std::vector<std::string>&);
+  int pages;
+};
+
+void PrintTo(const PageKind& kind, std::ostream* out) { *out << kind.name; }
+
+class PageExtractionDifferentialTest : public ::testing::TestWithParam<PageKind> {};
+
+TEST_P(PageExtractionDifferentialTest, AgreesWithFaithfulCuts) {
+  const PageKind& kind = GetParam();
   const std::vector<std::string> markers = Markers();
   for (const bool include_terrain : {false, true}) {
     TextGenerator generator(include_terrain ? 7 : 8);
     const auto mismatch = FindMismatch(
-        kPages / 2, [&] { return Page(generator, markers); },
+        kind.pages / 2, [&] { return kind.make(generator, markers); },
         [&](const std::string& page) {
           return !Difference(Extract(page, include_terrain),
                              faithful::Extract(page, include_terrain))
                       .empty();
         });
     if (mismatch.found) {
-      ADD_FAILURE() << "terrain " << include_terrain << ": " << mismatch.failures
+      ADD_FAILURE() << kind.name << ", terrain " << include_terrain << ": " << mismatch.failures
                     << " pages differ; shortest: \"" << Escaped(mismatch.input) << "\"\n"
                     << Difference(Extract(mismatch.input, include_terrain),
                                   faithful::Extract(mismatch.input, include_terrain));
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Pages, PageExtractionDifferentialTest,
+                         ::testing::Values(PageKind{"ShuffledPages", Page, kPages},
+                                           PageKind{"PagesDenseInFalseStarts", DensePage, 400}),
+                         [](const ::testing::TestParamInfo<PageKind>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace trelka
