@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFontMetrics>
@@ -78,7 +79,9 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
       CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)),
       prompts_(prompts),
       page_service_address_(std::move(page_service_address)),
-      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())) {
+      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())),
+      run_(*this, IdHTTP1, {page_service_address_, 1}, ResultDocument,
+           [this](std::future<void> outcome) { RunEnded(std::move(outcome)); }) {
   setObjectName(QStringLiteral("Form1"));
   Button1->setObjectName(QStringLiteral("Button1"));
   Button2->setObjectName(QStringLiteral("Button2"));
@@ -150,10 +153,7 @@ void TForm1::EnableSaveButton() { Button2->setEnabled(true); }
 void TForm1::Button1Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] {
     if (!OpenDialog1.Execute(this)) return;
-    const std::string path = LocalPath(OpenDialog1.FileName());
-    if (!IsExistingFile(path)) return;
-    const trelka::CancelSignal never_cancelled;
-    trelka::Run(path, *this, IdHTTP1, {page_service_address_, 1}, ResultDocument, never_cancelled);
+    StartRun();
   });
 }
 
@@ -167,4 +167,34 @@ void TForm1::Button2Click(QObject* /*Sender*/) {
 
 void TForm1::CheckBox1Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] { Button2->setEnabled(false); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (run_.Running()) {
+    run_.Cancel();
+    BecomeIdle();
+  }
+  QWidget::closeEvent(event);
+}
+
+void TForm1::StartRun() {
+  const std::string path = LocalPath(OpenDialog1.FileName());
+  if (run_.Running() || !IsExistingFile(path)) return;
+  run_.Start(path);
+  // Disabled at once, ahead of the run's own operations: from here on no input may start
+  // anything, and no save may read ResultDocument while the run writes it.
+  CheckBox1->setEnabled(false);
+  Button2->setEnabled(false);
+  Button1->setEnabled(false);
+  setCursor(Qt::BusyCursor);
+}
+
+void TForm1::RunEnded(std::future<void> outcome) {
+  BecomeIdle();
+  trelka::RunHandler(prompts_, this, application_title_, [&outcome] { outcome.get(); });
+}
+
+void TForm1::BecomeIdle() {
+  unsetCursor();
+  Button1->setEnabled(true);
 }
