@@ -197,4 +197,6 @@ void TForm1::RunEnded(std::future<void> outcome) {
 void TForm1::BecomeIdle() {
   unsetCursor();
   Button1->setEnabled(true);
+  // Without a result to save, a disabled check box would guard nothing.
+  if (!Button2->isEnabled()) CheckBox1->setEnabled(true);
 }
