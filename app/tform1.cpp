@@ -33,8 +33,8 @@ constexpr qreal kLabelFontPoints = 16;
 // below this a smaller font would not help anyone read them.
 constexpr qreal kSmallestPoints = 5;
 constexpr qreal kPointStep = 0.25;
-// The widest progress text the label is sized for.
-constexpr char kWidestProgress[] = "9999 из 9999";
+// The widest progress text the label is sized for: a file of up to a million waypoints less one.
+constexpr char kWidestProgress[] = "999999 из 999999";
 
 QRect TextArea(const QAbstractButton& control) {
   QStyleOptionButton option;
