@@ -40,6 +40,11 @@ QRect TextArea(const QAbstractButton& control) {
   QStyleOptionButton option;
   option.initFrom(&control);
   option.text = control.text();
+  // Some styles keep room around an auto-default button for its default frame.
+  const auto* push_button = qobject_cast<const QPushButton*>(&control);
+  if (push_button != nullptr && push_button->autoDefault()) {
+    option.features |= QStyleOptionButton::AutoDefaultButton;
+  }
   const bool check_box = qobject_cast<const QCheckBox*>(&control) != nullptr;
   return control.style()->subElementRect(
       check_box ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, &control);
@@ -126,6 +131,9 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
   }));
 
   Button2->setEnabled(false);
+  // Return and Enter press the focused button, as Space does.
+  Button1->setAutoDefault(true);
+  Button2->setAutoDefault(true);
   QWidget::setTabOrder(Button1, Button2);
   QWidget::setTabOrder(Button2, CheckBox1);
   Button1->setFocus();
@@ -199,4 +207,6 @@ void TForm1::BecomeIdle() {
   Button1->setEnabled(true);
   // Without a result to save, a disabled check box would guard nothing.
   if (!Button2->isEnabled()) CheckBox1->setEnabled(true);
+  // Disabling the focused button left the focus nowhere; keys should work again.
+  if (focusWidget() == nullptr) Button1->setFocus();
 }

@@ -44,6 +44,8 @@ enum class Event {
   kSave,
   kSaveFails,
   kToggle,
+  kReturn,       // on the focused control, the dialog accepting a waypoint file
+  kEnterOnSave,  // the keypad's Enter on the focused save button
 };
 
 // What reaches the window while a run goes on.
@@ -263,6 +265,17 @@ void TForm1Test::Apply(Event event) {
     case Event::kToggle:
       Click(form_->CheckBox1);
       break;
+    case Event::kReturn:
+      prompts_->AcceptNext(three_);
+      QVERIFY(form_->focusWidget() != nullptr);
+      QTest::keyClick(form_->focusWidget(), Qt::Key_Return);
+      WaitIdle();
+      break;
+    case Event::kEnterOnSave:
+      prompts_->AcceptNext(QPath("second.gpx"));
+      form_->Button2->setFocus();
+      QTest::keyClick(form_->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+      break;
   }
 }
 
@@ -357,6 +370,10 @@ void TForm1Test::textsFit() {
   if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
     QStyleOptionButton option;
     option.initFrom(button);
+    const auto* push_button = qobject_cast<const QPushButton*>(button);
+    if (push_button != nullptr && push_button->autoDefault()) {
+      option.features |= QStyleOptionButton::AutoDefaultButton;
+    }
     area = button->style()->subElementRect(
         button == form_->CheckBox1 ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
         &option, button);
@@ -405,6 +422,9 @@ void TForm1Test::transitions_data() {
   QTest::newRow("stale: toggle") << S::kStale << E::kToggle << S::kStale << 0 << 0 << same;
   QTest::newRow("start: toggle") << S::kStart << E::kToggle << S::kStart << 0 << 0 << same;
   QTest::newRow("failed: toggle") << S::kFailed << E::kToggle << S::kFailed << 0 << 0 << same;
+  QTest::newRow("start: Return on the file button") << S::kStart << E::kReturn << S::kConverted << 1 << 0 << done;
+  QTest::newRow("converted: Return after a run") << S::kConverted << E::kReturn << S::kConverted << 1 << 0 << done;
+  QTest::newRow("converted: Enter on the save button") << S::kConverted << E::kEnterOnSave << S::kSaved << 1 << 0 << same;
   // Disabled controls take no clicks.
   QTest::newRow("converted: check box is dead") << S::kConverted << E::kToggle << S::kConverted << 0 << 0 << same;
   QTest::newRow("start: save is dead") << S::kStart << E::kSaveCancelled << S::kStart << 0 << 0 << same;
