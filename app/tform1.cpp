@@ -2,11 +2,16 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QMimeData>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QUrl>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -70,6 +75,22 @@ bool IsExistingFile(const std::string& path) {
 
 std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
+// The name of the one local .wpt file that data carries; empty for anything else.
+QString DroppedWaypointFile(const QMimeData& data) {
+  const QList<QUrl> urls = data.urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+  QString name = urls.front().toLocalFile();
+  return name.endsWith(QStringLiteral(".wpt"), Qt::CaseInsensitive) ? name : QString();
+}
+
+// Takes a drop as a copy: accepting a proposed move would have the source delete the file.
+bool AcceptCopy(QDropEvent& event) {
+  if (!(event.possibleActions() & Qt::CopyAction)) return false;
+  event.setDropAction(Qt::CopyAction);
+  event.accept();
+  return true;
+}
+
 }  // namespace
 
 TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidget* parent)
@@ -99,6 +120,7 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
   move(kPosition);
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
+  setAcceptDrops(true);
 
   CheckBox1->setGeometry(8, 8, 177, 17);
   Button1->setGeometry(8, 32, 177, 25);
@@ -177,12 +199,29 @@ void TForm1::CheckBox1Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] { Button2->setEnabled(false); });
 }
 
+void TForm1::OpenWaypointFile(const QString& name) {
+  trelka::RunHandler(prompts_, this, application_title_, [this, &name] {
+    OpenDialog1.SetFileName(QFileInfo(name).absoluteFilePath());
+    StartRun();
+  });
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
   if (run_.Running()) {
     run_.Cancel();
     BecomeIdle();
   }
   QWidget::closeEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!run_.Running() && !DroppedWaypointFile(*event->mimeData()).isEmpty()) AcceptCopy(*event);
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QString name = DroppedWaypointFile(*event->mimeData());
+  if (run_.Running() || name.isEmpty() || !AcceptCopy(*event)) return;
+  OpenWaypointFile(name);
 }
 
 void TForm1::StartRun() {

@@ -42,6 +42,11 @@ class TForm1 final : public QWidget, public trelka::RunWindow {
   void Button2Click(QObject* Sender);
   void CheckBox1Click(QObject* Sender);
 
+  // Converts the waypoint file name as if it had been accepted in OpenDialog1: a file named
+  // on the command line or dropped on the window. A relative name is taken from the working
+  // folder.
+  void OpenWaypointFile(const QString& name);
+
   // The title failure boxes carry, derived from the program's file name.
   [[nodiscard]] const QString& ApplicationTitle() const { return application_title_; }
 
@@ -60,6 +65,9 @@ class TForm1 final : public QWidget, public trelka::RunWindow {
  protected:
   // Closing during a run cancels it; the window closes at once, showing nothing of the run.
   void closeEvent(QCloseEvent* event) override;
+  // One waypoint file may be dropped on the window while no run is going on.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Runs on OpenDialog1's name if it denotes an existing file, with every control disabled.

@@ -1,4 +1,4 @@
-// The real TForm1, driven headless by clicks and keys, with scripted dialogs and a page
+// The real TForm1, driven headless by clicks, keys and drops, with scripted dialogs and a page
 // service on 127.0.0.1: its layout, its states and transitions, progress, failures, saving,
 // and what it does with input and closing while a run goes on.
 
@@ -7,11 +7,15 @@
 #include <sys/mount.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QMimeData>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QUrl>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -49,7 +53,7 @@ enum class Event {
 };
 
 // What reaches the window while a run goes on.
-enum class Input { kClickOpen, kReturn, kClickCheckBox };
+enum class Input { kClickOpen, kReturn, kClickCheckBox, kDrop };
 
 constexpr std::string_view kWptHeader =
     "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n";
@@ -104,6 +108,23 @@ class PaintLog final : public QObject {
   TForm1& form_;
 };
 
+// Drags the local files named names over form and, when it takes them, drops them there;
+// whether it took the drop, as a copy.
+bool Drop(TForm1& form, const QStringList& names) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& name : names) urls << QUrl::fromLocalFile(name);
+  data.setUrls(urls);
+  const QPoint middle = form.rect().center();
+  const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+  QDragEnterEvent enter(middle, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(middle, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &drop);
+  return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(State)
@@ -137,6 +158,8 @@ class TForm1Test final : public QObject {
   void inputDuringARun_data();
   void inputDuringARun();
   void closeDuringARun();
+  void filesFromOutside_data();
+  void filesFromOutside();
 
  private:
   std::string Path(const char* name) const { return (dir_->Path() / name).string(); }
@@ -636,6 +659,7 @@ void TForm1Test::inputDuringARun_data() {
   QTest::newRow("a click on the file button") << Input::kClickOpen;
   QTest::newRow("Return on the file button") << Input::kReturn;
   QTest::newRow("a click on the check box") << Input::kClickCheckBox;
+  QTest::newRow("a dropped waypoint file") << Input::kDrop;
 }
 
 // Input made while a run goes on is either taken by a disabled control or refused; none of it
@@ -658,6 +682,9 @@ void TForm1Test::inputDuringARun() {
       break;
     case Input::kClickCheckBox:
       Click(form_->CheckBox1);
+      break;
+    case Input::kDrop:
+      QVERIFY(!Drop(*form_, {empty_}));
       break;
   }
   held_ = false;
@@ -697,6 +724,47 @@ void TForm1Test::closeDuringARun() {
   QVERIFY(!form.Button2->isEnabled());
   QCOMPARE(form.Label1->text(), QStringLiteral("1 из 3"));
   QCOMPARE(silent.RequestLines().size(), std::size_t{1});
+}
+
+void TForm1Test::filesFromOutside_data() {
+  QTest::addColumn<bool>("dropped");  // else named on the command line
+  QTest::addColumn<QStringList>("names");
+  QTest::addColumn<bool>("taken");
+  QTest::addColumn<State>("to");
+  // Names on the command line are relative to the working folder, the test's folder.
+  QTest::newRow("named on the command line")
+      << false << QStringList{"three.wpt"} << true << State::kConverted;
+  QTest::newRow("one waypoint file dropped")
+      << true << QStringList{"three.wpt"} << true << State::kConverted;
+  QTest::newRow("two files dropped")
+      << true << QStringList{"three.wpt", "empty.wpt"} << false << State::kStart;
+  QTest::newRow("another kind of file dropped")
+      << true << QStringList{"three.gpx"} << false << State::kStart;
+}
+
+// As if the file had been accepted in the open dialog, which then starts from it.
+void TForm1Test::filesFromOutside() {
+  QFETCH(bool, dropped);
+  QFETCH(QStringList, names);
+  QFETCH(bool, taken);
+  QFETCH(State, to);
+  const QString folder = QString::fromStdString(dir_->Path().string());
+  if (dropped) {
+    QStringList paths;
+    for (const QString& name : names) paths << folder + u'/' + name;
+    QCOMPARE(Drop(*form_, paths), taken);
+  } else {
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder));
+    form_->OpenWaypointFile(names.front());
+    QDir::setCurrent(before);
+  }
+  WaitIdle();
+
+  QCOMPARE(Observe(), Expected(to));
+  QVERIFY(prompts_->requests.empty());
+  QVERIFY(prompts_->errors.empty());
+  QCOMPARE(form_->OpenDialog1.FileName(), taken ? folder + u'/' + names.front() : QString());
 }
 
 QTEST_MAIN(TForm1Test)
