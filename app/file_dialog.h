@@ -18,6 +18,8 @@ class FileDialog {
   bool Execute(QWidget* parent);
 
   [[nodiscard]] const QString& FileName() const { return file_name_; }
+  // A name chosen elsewhere, which the next opening shows as if it had been accepted here.
+  void SetFileName(const QString& name) { file_name_ = name; }
   [[nodiscard]] const QString& Filter() const { return filter_; }
 
  private:

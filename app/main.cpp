@@ -1,7 +1,10 @@
-// Start-up of the window program: the application, Form1, the event loop.
+// Start-up of the window program: the application, Form1, the event loop. A waypoint file
+// named on the command line (as the desktop entry's %f does) is converted at once.
 
 #include <QApplication>
 #include <QIcon>
+#include <QStringList>
+#include <cstdio>
 
 #include "atomic_write.h"
 #include "build_config.h"
@@ -13,10 +16,17 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/trelka.png")));
   QGuiApplication::setDesktopFileName(QStringLiteral("trelka"));
+  // What Qt's own options leave.
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() > 2) {
+    std::fputs("Usage: trelka [WPT_FILE]\n", stderr);
+    return 2;
+  }
 
   trelka::QtPrompts prompts;
   TForm1 form(prompts, trelka::kPageServiceAddress);
   Form1 = &form;
   form.show();
+  if (arguments.size() == 2) form.OpenWaypointFile(arguments[1]);
   return QApplication::exec();
 }

@@ -1,11 +1,17 @@
 #include "tform1.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QMimeData>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QUrl>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -32,13 +38,18 @@ constexpr qreal kLabelFontPoints = 16;
 // below this a smaller font would not help anyone read them.
 constexpr qreal kSmallestPoints = 5;
 constexpr qreal kPointStep = 0.25;
-// The widest progress text the label is sized for.
-constexpr char kWidestProgress[] = "9999 из 9999";
+// The widest progress text the label is sized for: a file of up to a million waypoints less one.
+constexpr char kWidestProgress[] = "999999 из 999999";
 
 QRect TextArea(const QAbstractButton& control) {
   QStyleOptionButton option;
   option.initFrom(&control);
   option.text = control.text();
+  // Some styles keep room around an auto-default button for its default frame.
+  const auto* push_button = qobject_cast<const QPushButton*>(&control);
+  if (push_button != nullptr && push_button->autoDefault()) {
+    option.features |= QStyleOptionButton::AutoDefaultButton;
+  }
   const bool check_box = qobject_cast<const QCheckBox*>(&control) != nullptr;
   return control.style()->subElementRect(
       check_box ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, &control);
@@ -64,6 +75,22 @@ bool IsExistingFile(const std::string& path) {
 
 std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
+// The name of the one local .wpt file that data carries; empty for anything else.
+QString DroppedWaypointFile(const QMimeData& data) {
+  const QList<QUrl> urls = data.urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+  QString name = urls.front().toLocalFile();
+  return name.endsWith(QStringLiteral(".wpt"), Qt::CaseInsensitive) ? name : QString();
+}
+
+// Takes a drop as a copy: accepting a proposed move would have the source delete the file.
+bool AcceptCopy(QDropEvent& event) {
+  if (!(event.possibleActions() & Qt::CopyAction)) return false;
+  event.setDropAction(Qt::CopyAction);
+  event.accept();
+  return true;
+}
+
 }  // namespace
 
 TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidget* parent)
@@ -78,7 +105,9 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
       CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)),
       prompts_(prompts),
       page_service_address_(std::move(page_service_address)),
-      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())) {
+      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())),
+      run_(*this, IdHTTP1, {page_service_address_, 1}, ResultDocument,
+           [this](std::future<void> outcome) { RunEnded(std::move(outcome)); }) {
   setObjectName(QStringLiteral("Form1"));
   Button1->setObjectName(QStringLiteral("Button1"));
   Button2->setObjectName(QStringLiteral("Button2"));
@@ -91,6 +120,7 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
   move(kPosition);
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
+  setAcceptDrops(true);
 
   CheckBox1->setGeometry(8, 8, 177, 17);
   Button1->setGeometry(8, 32, 177, 25);
@@ -123,6 +153,9 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
   }));
 
   Button2->setEnabled(false);
+  // Return and Enter press the focused button, as Space does.
+  Button1->setAutoDefault(true);
+  Button2->setAutoDefault(true);
   QWidget::setTabOrder(Button1, Button2);
   QWidget::setTabOrder(Button2, CheckBox1);
   Button1->setFocus();
@@ -150,10 +183,7 @@ void TForm1::EnableSaveButton() { Button2->setEnabled(true); }
 void TForm1::Button1Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] {
     if (!OpenDialog1.Execute(this)) return;
-    const std::string path = LocalPath(OpenDialog1.FileName());
-    if (!IsExistingFile(path)) return;
-    const trelka::CancelSignal never_cancelled;
-    trelka::Run(path, *this, IdHTTP1, {page_service_address_, 1}, ResultDocument, never_cancelled);
+    StartRun();
   });
 }
 
@@ -167,4 +197,55 @@ void TForm1::Button2Click(QObject* /*Sender*/) {
 
 void TForm1::CheckBox1Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] { Button2->setEnabled(false); });
+}
+
+void TForm1::OpenWaypointFile(const QString& name) {
+  trelka::RunHandler(prompts_, this, application_title_, [this, &name] {
+    OpenDialog1.SetFileName(QFileInfo(name).absoluteFilePath());
+    StartRun();
+  });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (run_.Running()) {
+    run_.Cancel();
+    BecomeIdle();
+  }
+  QWidget::closeEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!run_.Running() && !DroppedWaypointFile(*event->mimeData()).isEmpty()) AcceptCopy(*event);
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QString name = DroppedWaypointFile(*event->mimeData());
+  if (run_.Running() || name.isEmpty() || !AcceptCopy(*event)) return;
+  OpenWaypointFile(name);
+}
+
+void TForm1::StartRun() {
+  const std::string path = LocalPath(OpenDialog1.FileName());
+  if (run_.Running() || !IsExistingFile(path)) return;
+  run_.Start(path);
+  // Disabled at once, ahead of the run's own operations: from here on no input may start
+  // anything, and no save may read ResultDocument while the run writes it.
+  CheckBox1->setEnabled(false);
+  Button2->setEnabled(false);
+  Button1->setEnabled(false);
+  setCursor(Qt::BusyCursor);
+}
+
+void TForm1::RunEnded(std::future<void> outcome) {
+  BecomeIdle();
+  trelka::RunHandler(prompts_, this, application_title_, [&outcome] { outcome.get(); });
+}
+
+void TForm1::BecomeIdle() {
+  unsetCursor();
+  Button1->setEnabled(true);
+  // Without a result to save, a disabled check box would guard nothing.
+  if (!Button2->isEnabled()) CheckBox1->setEnabled(true);
+  // Disabling the focused button left the focus nowhere; keys should work again.
+  if (focusWidget() == nullptr) Button1->setFocus();
 }

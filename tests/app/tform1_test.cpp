@@ -1,18 +1,27 @@
-// The real TForm1, driven headless by clicks, with scripted dialogs and a page service on
-// 127.0.0.1: its layout, its states and transitions, progress, failures and saving.
+// The real TForm1, driven headless by clicks, keys and drops, with scripted dialogs and a page
+// service on 127.0.0.1: its layout, its states and transitions, progress, failures, saving,
+// and what it does with input and closing while a run goes on.
 
 #include "tform1.h"
 
 #include <sys/mount.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QMimeData>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "application_title.h"
@@ -39,7 +48,12 @@ enum class Event {
   kSave,
   kSaveFails,
   kToggle,
+  kReturn,       // on the focused control, the dialog accepting a waypoint file
+  kEnterOnSave,  // the keypad's Enter on the focused save button
 };
+
+// What reaches the window while a run goes on.
+enum class Input { kClickOpen, kReturn, kClickCheckBox, kDrop };
 
 constexpr std::string_view kWptHeader =
     "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n";
@@ -70,7 +84,7 @@ Observed Expected(State state) {
     case State::kStale:
       return {true, false, true};
     case State::kFailed:
-      return {false, false, false};
+      return {true, false, false};  // nothing to save, so the check box is free again
   }
   return {};
 }
@@ -94,10 +108,28 @@ class PaintLog final : public QObject {
   TForm1& form_;
 };
 
+// Drags the local files named names over form and, when it takes them, drops them there;
+// whether it took the drop, as a copy.
+bool Drop(TForm1& form, const QStringList& names) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& name : names) urls << QUrl::fromLocalFile(name);
+  data.setUrls(urls);
+  const QPoint middle = form.rect().center();
+  const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+  QDragEnterEvent enter(middle, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(middle, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &drop);
+  return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(State)
 Q_DECLARE_METATYPE(Event)
+Q_DECLARE_METATYPE(Input)
 
 class TForm1Test final : public QObject {
   Q_OBJECT
@@ -111,6 +143,7 @@ class TForm1Test final : public QObject {
   void layout();
   void window();
   void tabOrder();
+  void textsFit_data();
   void textsFit();
   void transitions_data();
   void transitions();
@@ -122,6 +155,11 @@ class TForm1Test final : public QObject {
   void dialogsRememberNames();
   void failedSaveLeavesEarlierFile_data();
   void failedSaveLeavesEarlierFile();
+  void inputDuringARun_data();
+  void inputDuringARun();
+  void closeDuringARun();
+  void filesFromOutside_data();
+  void filesFromOutside();
 
  private:
   std::string Path(const char* name) const { return (dir_->Path() / name).string(); }
@@ -131,9 +169,12 @@ class TForm1Test final : public QObject {
             !form_->ResultDocument.Empty()};
   }
   void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+  // A run ends on its own thread's time; the file button comes back with its end.
+  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(form_->Button1->isEnabled(), 20000); }
   void Convert(const QString& path) {
     prompts_->AcceptNext(path);
     Click(form_->Button1);
+    WaitIdle();
   }
   void Save(const QString& path) {
     prompts_->AcceptNext(path);
@@ -143,6 +184,8 @@ class TForm1Test final : public QObject {
   void Apply(Event event);
 
   std::unique_ptr<TempDir> dir_;
+  // While set, the page service holds its answers (for ten seconds at most).
+  std::atomic<bool> held_{false};
   std::unique_ptr<LoopbackServer> server_;
   std::unique_ptr<ScriptedPrompts> prompts_;
   std::unique_ptr<TForm1> form_;
@@ -161,7 +204,10 @@ const std::string kNotFoundResponse =
 void TForm1Test::init() {
   dir_ = std::make_unique<TempDir>();
   // The cache id 404 has no page.
-  server_ = std::make_unique<LoopbackServer>([](const std::string& request) {
+  held_ = false;
+  server_ = std::make_unique<LoopbackServer>([this](const std::string& request) {
+    for (int i = 0; held_ && i < 1000; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return request.find("cid=404 ") != std::string::npos ? Reply{kNotFoundResponse}
                                                          : Reply{kPageResponse};
   });
@@ -179,6 +225,7 @@ void TForm1Test::init() {
 }
 
 void TForm1Test::cleanup() {
+  held_ = false;
   QCOMPARE(prompts_->unexpected_dialogs, 0);
   QVERIFY(prompts_->answers.empty());
   form_.reset();
@@ -240,6 +287,17 @@ void TForm1Test::Apply(Event event) {
       break;
     case Event::kToggle:
       Click(form_->CheckBox1);
+      break;
+    case Event::kReturn:
+      prompts_->AcceptNext(three_);
+      QVERIFY(form_->focusWidget() != nullptr);
+      QTest::keyClick(form_->focusWidget(), Qt::Key_Return);
+      WaitIdle();
+      break;
+    case Event::kEnterOnSave:
+      prompts_->AcceptNext(QPath("second.gpx"));
+      form_->Button2->setFocus();
+      QTest::keyClick(form_->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
       break;
   }
 }
@@ -315,24 +373,38 @@ void TForm1Test::tabOrder() {
   QCOMPARE(QApplication::focusWidget(), form_->Button1);
 }
 
+void TForm1Test::textsFit_data() {
+  QTest::addColumn<QString>("control");
+  QTest::addColumn<QString>("text");  // "" for the control's own
+  QTest::newRow("check box") << "CheckBox1" << QString();
+  QTest::newRow("file button") << "Button1" << QString();
+  QTest::newRow("save button") << "Button2" << QString();
+  QTest::newRow("three-digit counts") << "Label1" << QStringLiteral("999 из 999");
+  QTest::newRow("six-digit counts") << "Label1" << QStringLiteral("999999 из 999999");
+}
+
 // A text that is wider or taller than the area the style draws it in is cut off.
 void TForm1Test::textsFit() {
-  for (QAbstractButton* control : {static_cast<QAbstractButton*>(form_->CheckBox1),
-                                   static_cast<QAbstractButton*>(form_->Button1),
-                                   static_cast<QAbstractButton*>(form_->Button2)}) {
+  QFETCH(QString, control);
+  QFETCH(QString, text);
+  const auto* widget = form_->findChild<QWidget*>(control);
+  QVERIFY(widget != nullptr);
+  QRect area = widget->contentsRect();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
     QStyleOptionButton option;
-    option.initFrom(control);
-    const QRect area = control->style()->subElementRect(
-        control == form_->CheckBox1 ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
-        &option, control);
-    const QFontMetrics metrics(control->font());
-    QVERIFY2(metrics.horizontalAdvance(control->text()) <= area.width(),
-             qPrintable(control->objectName()));
-    QVERIFY2(metrics.height() <= area.height(), qPrintable(control->objectName()));
+    option.initFrom(button);
+    const auto* push_button = qobject_cast<const QPushButton*>(button);
+    if (push_button != nullptr && push_button->autoDefault()) {
+      option.features |= QStyleOptionButton::AutoDefaultButton;
+    }
+    area = button->style()->subElementRect(
+        button == form_->CheckBox1 ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
+        &option, button);
+    text = button->text();
   }
-  const QFontMetrics label(form_->Label1->font());
-  QVERIFY(label.horizontalAdvance(QStringLiteral("999 из 999")) <= form_->Label1->width());
-  QVERIFY(label.height() <= form_->Label1->height());
+  const QFontMetrics metrics(widget->font());
+  QVERIFY2(metrics.horizontalAdvance(text) <= area.width(), qPrintable(text));
+  QVERIFY(metrics.height() <= area.height());
 }
 
 void TForm1Test::transitions_data() {
@@ -372,9 +444,12 @@ void TForm1Test::transitions_data() {
   QTest::newRow("saved: toggle") << S::kSaved << E::kToggle << S::kStale << 0 << 0 << same;
   QTest::newRow("stale: toggle") << S::kStale << E::kToggle << S::kStale << 0 << 0 << same;
   QTest::newRow("start: toggle") << S::kStart << E::kToggle << S::kStart << 0 << 0 << same;
+  QTest::newRow("failed: toggle") << S::kFailed << E::kToggle << S::kFailed << 0 << 0 << same;
+  QTest::newRow("start: Return on the file button") << S::kStart << E::kReturn << S::kConverted << 1 << 0 << done;
+  QTest::newRow("converted: Return after a run") << S::kConverted << E::kReturn << S::kConverted << 1 << 0 << done;
+  QTest::newRow("converted: Enter on the save button") << S::kConverted << E::kEnterOnSave << S::kSaved << 1 << 0 << same;
   // Disabled controls take no clicks.
   QTest::newRow("converted: check box is dead") << S::kConverted << E::kToggle << S::kConverted << 0 << 0 << same;
-  QTest::newRow("failed: check box is dead") << S::kFailed << E::kToggle << S::kFailed << 0 << 0 << same;
   QTest::newRow("start: save is dead") << S::kStart << E::kSaveCancelled << S::kStart << 0 << 0 << same;
   QTest::newRow("stale: save is dead") << S::kStale << E::kSaveCancelled << S::kStale << 0 << 0 << same;
   QTest::newRow("failed: save is dead") << S::kFailed << E::kSaveCancelled << S::kFailed << 0 << 0 << same;
@@ -426,7 +501,8 @@ void TForm1Test::progress() {
   PaintLog log(*form_);
   Convert(file == "three" ? three_ : empty_);
 
-  // Each text reaches the screen during the run, the label first and then the window.
+  // The texts reach the screen in order, each with the label first and then the window; a
+  // count that came faster than the screen showed it may be skipped, the last one never.
   QStringList painted;
   for (std::size_t i = 0; i < log.entries.size(); ++i) {
     const QString& entry = log.entries[i];
@@ -437,7 +513,14 @@ void TForm1Test::progress() {
     QVERIFY(i + 1 < log.entries.size());
     QCOMPARE(log.entries[i + 1], QStringLiteral("window"));
   }
-  QCOMPARE(painted, shown);
+  qsizetype next = 0;
+  for (const QString& text : painted) {
+    next = shown.indexOf(text, next);
+    QVERIFY2(next >= 0, qPrintable(painted.join(", ")));
+    ++next;
+  }
+  QCOMPARE(painted.isEmpty() ? QString() : painted.back(),
+           shown.isEmpty() ? QString() : shown.back());
   QCOMPARE(form_->Label1->text(), shown.isEmpty() ? QString() : shown.back());
   QCOMPARE(Observe(), Expected(State::kConverted));
   QCOMPARE(static_cast<int>(server_->RequestLines().size()), requests);
@@ -569,6 +652,119 @@ void TForm1Test::failedSaveLeavesEarlierFile() {
                            std::filesystem::directory_iterator()),
              1);
   }
+}
+
+void TForm1Test::inputDuringARun_data() {
+  QTest::addColumn<Input>("input");
+  QTest::newRow("a click on the file button") << Input::kClickOpen;
+  QTest::newRow("Return on the file button") << Input::kReturn;
+  QTest::newRow("a click on the check box") << Input::kClickCheckBox;
+  QTest::newRow("a dropped waypoint file") << Input::kDrop;
+}
+
+// Input made while a run goes on is either taken by a disabled control or refused; none of it
+// starts anything once the run has ended.
+void TForm1Test::inputDuringARun() {
+  QFETCH(Input, input);
+  held_ = true;
+  prompts_->AcceptNext(three_);
+  Click(form_->Button1);
+  QVERIFY(!form_->Button1->isEnabled());
+  QCOMPARE(form_->cursor().shape(), Qt::BusyCursor);
+
+  prompts_->AcceptNext(empty_);  // what a second run would be started with
+  switch (input) {
+    case Input::kClickOpen:
+      Click(form_->Button1);
+      break;
+    case Input::kReturn:
+      QTest::keyClick(form_->Button1, Qt::Key_Return);
+      break;
+    case Input::kClickCheckBox:
+      Click(form_->CheckBox1);
+      break;
+    case Input::kDrop:
+      QVERIFY(!Drop(*form_, {empty_}));
+      break;
+  }
+  held_ = false;
+  WaitIdle();
+  QTest::qWait(100);  // anything left queued would come now
+
+  QCOMPARE(prompts_->requests.size(), std::size_t{1});
+  QCOMPARE(prompts_->answers.size(), std::size_t{1});
+  prompts_->answers.clear();
+  QCOMPARE(Observe(), Expected(State::kConverted));
+  QVERIFY(!form_->CheckBox1->isChecked());
+  QCOMPARE(server_->RequestLines().size(), std::size_t{3});
+  QCOMPARE(form_->cursor().shape(), Qt::ArrowCursor);
+}
+
+// Against a server that takes the request and never answers.
+void TForm1Test::closeDuringARun() {
+  LoopbackServer silent(std::vector<Reply>{{"", Reply::Then::kStall}});
+  TForm1 form(*prompts_, silent.Address());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  prompts_->AcceptNext(three_);
+  Click(form.Button1);
+  QTRY_COMPARE_WITH_TIMEOUT(form.Label1->text(), QStringLiteral("1 из 3"), 10000);
+  QTRY_COMPARE_WITH_TIMEOUT(silent.RequestLines().size(), std::size_t{1}, 10000);
+
+  QElapsedTimer closing;
+  closing.start();
+  QVERIFY(form.close());
+  // The run ends within ~100 ms; the bound leaves room for a busy machine.
+  QVERIFY2(closing.elapsed() < 1000, qPrintable(QString::number(closing.elapsed())));
+  QVERIFY(!form.isVisible());
+  QTest::qWait(300);  // anything the run had sent on its way would arrive now
+
+  QVERIFY(prompts_->errors.empty());
+  QVERIFY(form.ResultDocument.Empty());
+  QVERIFY(!form.Button2->isEnabled());
+  QCOMPARE(form.Label1->text(), QStringLiteral("1 из 3"));
+  QCOMPARE(silent.RequestLines().size(), std::size_t{1});
+}
+
+void TForm1Test::filesFromOutside_data() {
+  QTest::addColumn<bool>("dropped");  // else named on the command line
+  QTest::addColumn<QStringList>("names");
+  QTest::addColumn<bool>("taken");
+  QTest::addColumn<State>("to");
+  // Names on the command line are relative to the working folder, the test's folder.
+  QTest::newRow("named on the command line")
+      << false << QStringList{"three.wpt"} << true << State::kConverted;
+  QTest::newRow("one waypoint file dropped")
+      << true << QStringList{"three.wpt"} << true << State::kConverted;
+  QTest::newRow("two files dropped")
+      << true << QStringList{"three.wpt", "empty.wpt"} << false << State::kStart;
+  QTest::newRow("another kind of file dropped")
+      << true << QStringList{"three.gpx"} << false << State::kStart;
+}
+
+// As if the file had been accepted in the open dialog, which then starts from it.
+void TForm1Test::filesFromOutside() {
+  QFETCH(bool, dropped);
+  QFETCH(QStringList, names);
+  QFETCH(bool, taken);
+  QFETCH(State, to);
+  const QString folder = QString::fromStdString(dir_->Path().string());
+  if (dropped) {
+    QStringList paths;
+    for (const QString& name : names) paths << folder + u'/' + name;
+    QCOMPARE(Drop(*form_, paths), taken);
+  } else {
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder));
+    form_->OpenWaypointFile(names.front());
+    QDir::setCurrent(before);
+  }
+  WaitIdle();
+
+  QCOMPARE(Observe(), Expected(to));
+  QVERIFY(prompts_->requests.empty());
+  QVERIFY(prompts_->errors.empty());
+  QCOMPARE(form_->OpenDialog1.FileName(), taken ? folder + u'/' + names.front() : QString());
 }
 
 QTEST_MAIN(TForm1Test)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Debian package: made by cpack from a build folder, it holds both programs, the desktop
-# entry and the icon, declares its runtime dependencies, and installs into a scratch root
+# entry, the icon and the waypoint file type, declares its runtime dependencies, and installs into a scratch root
 # where trelka-batch runs.
 #
 #   package_test.sh BUILD_FOLDER
@@ -18,7 +18,7 @@ check "named trelka_<version>_amd64.deb" test -n "$deb"
 
 dpkg-deb -c "$deb" | awk '{print $6}' >"$work/contents"
 for file in ./usr/bin/trelka ./usr/bin/trelka-batch ./usr/share/applications/trelka.desktop \
-  ./usr/share/icons/hicolor/48x48/apps/trelka.png; do
+  ./usr/share/icons/hicolor/48x48/apps/trelka.png ./usr/share/mime/packages/trelka.xml; do
   check "it holds $file" grep -qx "$file" "$work/contents"
 done
 check "its long description wraps (no line starts with two blanks)" \
@@ -38,5 +38,7 @@ check "dpkg lists it as installed" \
   bash -c "dpkg --root='$root' -s trelka 2>/dev/null | grep -q '^Status: install ok installed'"
 "$root/usr/bin/trelka-batch" -h >"$work/help"
 check "the installed trelka-batch runs" grep -q '^Usage: trelka-batch' "$work/help"
+check "the installed desktop entry passes the chosen file" \
+  grep -qx 'Exec=trelka %f' "$root/usr/share/applications/trelka.desktop"
 
 finish_checks

@@ -46,6 +46,8 @@ class WindowEndToEndTest : public QObject {
 
     prompts.AcceptNext(QString::fromStdString(Path("catalogue/caches.wpt")));
     QTest::mouseClick(form.Button1, Qt::LeftButton);
+    // The run goes on its own thread; the file button comes back when it has ended.
+    QTRY_VERIFY_WITH_TIMEOUT(form.Button1->isEnabled(), 120000);
     QVERIFY(form.Button2->isEnabled());
     prompts.AcceptNext(QString::fromStdString(Path("window.gpx")));
     QTest::mouseClick(form.Button2, Qt::LeftButton);
