@@ -33,6 +33,9 @@ const std::array<Utf8Character, 256>& WriterTable() {
 
 void LineWriter::Append(std::string_view cp1251) {
   const auto& table = WriterTable();
+  // The state in locals: the stores into the document may alias any member.
+  bool line_open = line_open_;
+  bool after_cr = after_cr_;
   while (!cut_ && !cp1251.empty()) {
     const std::string_view chunk = cp1251.substr(0, kChunkBytes);
     cp1251.remove_prefix(chunk.size());
@@ -45,23 +48,25 @@ void LineWriter::Append(std::string_view cp1251) {
       if (character.length != 0) {
         std::memcpy(out, &character, sizeof character);
         out += character.length;
-        after_cr_ = false;
-        line_open_ = true;
+        after_cr = false;
+        line_open = true;
         continue;
       }
       if (c == '\0') {
         cut_ = true;
         break;
       }
-      const bool joins_cr = c == '\n' && after_cr_;
-      after_cr_ = c == '\r';
+      const bool joins_cr = c == '\n' && after_cr;
+      after_cr = c == '\r';
       if (joins_cr) continue;
       std::memcpy(out, "\r\n", 2);
       out += 2;
-      line_open_ = false;
+      line_open = false;
     }
     document_.Commit(static_cast<std::size_t>(out - start));
   }
+  line_open_ = line_open;
+  after_cr_ = after_cr;
 }
 
 void LineWriter::EndText() {

