@@ -8,11 +8,13 @@
 
 #include "atomic_write.h"
 #include "build_config.h"
+#include "heap_settings.h"
 #include "qt_prompts.h"
 #include "tform1.h"
 
 int main(int argc, char** argv) {
   trelka::InstallTemporaryFileCleanup();
+  trelka::KeepFreedMemoryForReuse();
   QApplication application(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/trelka.png")));
   QGuiApplication::setDesktopFileName(QStringLiteral("trelka"));

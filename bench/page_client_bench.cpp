@@ -11,6 +11,7 @@
 #include <string>
 
 #include "failure.h"
+#include "heap_settings.h"
 #include "page_client.h"
 
 namespace {
@@ -25,6 +26,7 @@ double CpuSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  trelka::KeepFreedMemoryForReuse();  // as the programs do
   if (argc < 2) {
     std::fprintf(stderr, "usage: page_client_bench URL [REQUESTS]\n");
     return 2;

@@ -13,6 +13,7 @@
 
 #include "conversion_run.h"
 #include "failure.h"
+#include "heap_settings.h"
 #include "page_client.h"
 
 namespace {
@@ -29,6 +30,7 @@ class QuietWindow final : public trelka::RunWindow {
 }  // namespace
 
 int main(int argc, char** argv) {
+  trelka::KeepFreedMemoryForReuse();  // as the programs do
   if (argc < 3) {
     std::fprintf(stderr, "usage: window_path_bench SERVICE WPT_FILE [CONNECTIONS]\n");
     return 2;

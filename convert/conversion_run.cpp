@@ -48,10 +48,15 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
   PagePipeline pipeline(pages, ahead, cancel,
                         settings.on_failed_page ? PagePipeline::AfterFailure::kGoOn
                                                 : PagePipeline::AfterFailure::kStartNoMore);
-  // The waypoints whose pages are asked for and not yet worked on, oldest first.
+  // The waypoints whose pages are asked for and not yet worked on, oldest first. One
+  // connection is asked for one page more than it fetches at once, so that it goes on to the
+  // next page without waiting for the run to ask; it still stops at a failed page of its own.
+  // Several connections are asked for no more than they fetch at once, so that at most N - 1
+  // pages are asked for after a failed one.
+  const int queued = ahead == 1 ? 2 : ahead;
   std::deque<WaypointRecord> requested;
   const auto keep_requested_ahead = [&] {
-    while (static_cast<int>(requested.size()) < ahead && !lines.AtEnd()) {
+    while (static_cast<int>(requested.size()) < queued && !lines.AtEnd()) {
       requested.push_back(ParseWaypointLine(lines.ReadLine()));
       pipeline.Request(CachePageUrl(settings.page_service_address, requested.back().id));
     }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,8 @@ namespace trelka {
 namespace {
 
 constexpr std::size_t kReceiveSize = std::size_t{64} * 1024;
+// Below this much room the buffer grows rather than receive in small pieces.
+constexpr std::size_t kLeastReceive = std::size_t{4} * 1024;
 
 [[noreturn]] void RaiseBodyTooLarge() { throw EResponseTooLarge("Response body exceeds 64 MiB"); }
 
@@ -44,7 +47,7 @@ class ResponseStream {
   std::string_view ReadLine(LineBudget& budget) {
     std::size_t scanned = 0;  // counted from next_, which a Receive may move
     for (;;) {
-      const char* unread = storage_.data() + next_;
+      const char* unread = storage_.get() + next_;
       const void* lf = scanned < Buffered()
                            ? std::memchr(unread + scanned, '\n', Buffered() - scanned)
                            : nullptr;
@@ -85,31 +88,45 @@ class ResponseStream {
   [[nodiscard]] std::size_t Buffered() const { return end_ - next_; }
 
   void Take(std::size_t count, std::string& out) {
-    out.append(storage_.data() + next_, count);
+    out.append(storage_.get() + next_, count);
     next_ += count;
   }
 
   // Adds what the source delivers next to the buffer; false once the peer has closed. The
-  // storage only grows when the unread bytes need it, and is never cleared byte by byte, so
-  // that a source delivering single bytes costs no more than one delivering 64 KiB at once.
+  // storage is made once per response and grows only when the unread bytes need it (a long
+  // line), and it is never cleared byte by byte, so that a source delivering single bytes
+  // costs no more than one delivering 64 KiB at once.
   bool Receive() {
     if (closed_) return false;
     if (next_ == end_) {
       next_ = end_ = 0;
-    } else if (next_ > kReceiveSize && next_ * 2 > end_) {
-      std::memmove(storage_.data(), storage_.data() + next_, Buffered());
+    } else if (next_ > 0 && Buffered() <= next_) {
+      // Moving the unread bytes costs no more than reading them did.
+      std::memmove(storage_.get(), storage_.get() + next_, Buffered());
       end_ -= next_;
       next_ = 0;
     }
-    if (storage_.size() - end_ < kReceiveSize) storage_.resize(end_ + kReceiveSize);
-    const std::size_t got = source_.Receive(storage_.data() + end_, kReceiveSize);
+    if (capacity_ - end_ < kLeastReceive) Grow();
+    const std::size_t got = source_.Receive(storage_.get() + end_, capacity_ - end_);
     end_ += got;
     closed_ = got == 0;
     return got > 0;
   }
 
+  void Grow() {
+    const std::size_t capacity = std::max(kReceiveSize, capacity_ * 2);
+    // Not value-initialised: only received bytes are ever read.
+    std::unique_ptr<char[]> grown(new char[capacity]);
+    if (Buffered() > 0) std::memcpy(grown.get(), storage_.get() + next_, Buffered());
+    end_ -= next_;
+    next_ = 0;
+    storage_ = std::move(grown);
+    capacity_ = capacity;
+  }
+
   ByteSource& source_;
-  std::vector<char> storage_;
+  std::unique_ptr<char[]> storage_;
+  std::size_t capacity_ = 0;
   std::size_t next_ = 0;  // the first unread byte
   std::size_t end_ = 0;   // one past the last received byte
   bool closed_ = false;

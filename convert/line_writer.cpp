@@ -43,15 +43,23 @@ void LineWriter::Append(std::string_view cp1251) {
     // lets every character be stored with one fixed-size copy.
     char* const start = document_.Reserve(chunk.size() * kMaxUtf8PerCp1251 + 1);
     char* out = start;
-    for (const char c : chunk) {
-      const Utf8Character& character = table[static_cast<unsigned char>(c)];
-      if (character.length != 0) {
+    const char* in = chunk.data();
+    const char* const end = in + chunk.size();
+    while (in < end) {
+      // A run of ordinary bytes, each one load and one fixed-size store.
+      const char* const run = in;
+      for (; in < end; ++in) {
+        const Utf8Character& character = table[static_cast<unsigned char>(*in)];
+        if (character.length == 0) break;
         std::memcpy(out, &character, sizeof character);
         out += character.length;
+      }
+      if (in != run) {
         after_cr = false;
         line_open = true;
-        continue;
       }
+      if (in == end) break;
+      const char c = *in++;
       if (c == '\0') {
         cut_ = true;
         break;

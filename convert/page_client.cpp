@@ -46,14 +46,13 @@ class Connection final : public ByteSource {
     if (error != 0) RaiseSocketError(error);
   }
 
-  // Writes one whole line; more_follows lets the kernel put it in one segment with the next.
-  void SendLine(std::string_view line, bool more_follows) {
-    const int flags = MSG_NOSIGNAL | (more_follows ? MSG_MORE : 0);
-    while (!line.empty()) {
-      const ssize_t sent =
-          RetryOnInterrupt([&] { return ::send(fd_.Get(), line.data(), line.size(), flags); });
+  // Writes all of bytes.
+  void Send(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t sent = RetryOnInterrupt(
+          [&] { return ::send(fd_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL); });
       if (sent >= 0) {
-        line.remove_prefix(static_cast<std::size_t>(sent));
+        bytes.remove_prefix(static_cast<std::size_t>(sent));
       } else if (errno != EAGAIN) {
         RaiseSocketError(errno);
       } else if (!WaitUntilReady(fd_.Get(), POLLOUT, Clock::now() + limits_.receive, cancel_)) {
@@ -117,11 +116,13 @@ std::string IdHTTP::Get(const std::string& url, const CancelSignal& cancel) {
   Connection connection(Peer(target.host, target.port, connect_deadline, cancel), connect_deadline,
                         limits_, cancel);
 
-  connection.SendLine("GET " + target.request_target + " HTTP/1.0\r\n", true);
-  connection.SendLine("Host: " + target.host + "\r\n", true);
-  connection.SendLine("Accept: " + std::string(kAcceptValue) + "\r\n", true);
-  connection.SendLine("User-Agent: " + std::string(kUserAgentValue) + "\r\n", true);
-  connection.SendLine("\r\n", false);
+  // The lines go out in one write: the same bytes on the wire, in one segment.
+  std::string request = "GET " + target.request_target + " HTTP/1.0\r\n";
+  request.append("Host: ").append(target.host).append("\r\n");
+  request.append("Accept: ").append(kAcceptValue).append("\r\n");
+  request.append("User-Agent: ").append(kUserAgentValue).append("\r\n");
+  request.append("\r\n");
+  connection.Send(request);
   connection.RequestSent();
 
   std::string body = ReadResponse(connection);

@@ -1,21 +1,13 @@
 #include "page_pipeline.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-
 #include <algorithm>
 #include <stdexcept>
-#include <system_error>
 
 namespace trelka {
 
 PagePipeline::PagePipeline(PageSource& pages, int connections, const CancelSignal& cancel,
                            AfterFailure after_failure)
-    : pages_(pages),
-      cancel_(cancel),
-      after_failure_(after_failure),
-      arrivals_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  if (!arrivals_.IsOpen()) throw std::system_error(errno, std::generic_category(), "eventfd");
+    : pages_(pages), cancel_(cancel), after_failure_(after_failure) {
   const int threads = std::clamp(connections, 1, kMaxConnections);
   for (int i = 0; i < threads; ++i) fetchers_.emplace_back([this] { Fetch(); });
 }
@@ -64,28 +56,25 @@ void PagePipeline::Fetch() {
     slot.done = true;
     if (failure && after_failure_ == AfterFailure::kStartNoMore) failed_ = true;
     lock.unlock();
-    const std::uint64_t one = 1;
-    (void)RetryOnInterrupt([&] { return ::write(arrivals_.Get(), &one, sizeof one); });
+    arrived_.notify_one();
   }
 }
 
 std::string PagePipeline::Next() {
-  for (;;) {
-    {
-      const std::lock_guard lock(mutex_);
-      if (slots_.empty()) throw std::logic_error("PagePipeline::Next without a request");
-      if (slots_.front().done) {
-        Slot slot = std::move(slots_.front());
-        slots_.pop_front();
-        ++first_;
-        if (slot.failure) std::rethrow_exception(slot.failure);
-        return std::move(slot.page);
-      }
-    }
-    (void)WaitUntilReady(arrivals_.Get(), POLLIN, Deadline::max(), cancel_);
-    std::uint64_t count = 0;
-    (void)RetryOnInterrupt([&] { return ::read(arrivals_.Get(), &count, sizeof count); });
+  std::unique_lock lock(mutex_);
+  if (slots_.empty()) throw std::logic_error("PagePipeline::Next without a request");
+  while (!slots_.front().done) {
+    cancel_.ThrowIfCancelled();
+    // A condition variable rather than a poll on the cancel signal's descriptor: it costs no
+    // system call where the page is there already, and one where it is not.
+    arrived_.wait_for(lock, kCancelCheck);
   }
+  Slot slot = std::move(slots_.front());
+  slots_.pop_front();
+  ++first_;
+  lock.unlock();
+  if (slot.failure) std::rethrow_exception(slot.failure);
+  return std::move(slot.page);
 }
 
 }  // namespace trelka

@@ -3,6 +3,7 @@
 // time, and their pages are handed back in that same order, whatever order they arrive in.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -14,13 +15,14 @@
 
 #include "cancel_signal.h"
 #include "page_source.h"
-#include "system_call.h"
 
 namespace trelka {
 
 class PagePipeline {
  public:
   static constexpr int kMaxConnections = 8;
+  // How often a Next that waits looks at the cancel signal.
+  static constexpr std::chrono::milliseconds kCancelCheck{20};
 
   // Whether a failed request stops the requests that have not started yet (the run ends at
   // it) or not (the run goes on without that page).
@@ -57,12 +59,12 @@ class PagePipeline {
   const CancelSignal& cancel_;
   AfterFailure after_failure_;
   CancelSignal stop_;  // ends the fetchers' own waits
-  UniqueFd arrivals_;  // an eventfd: readable when a slot is done
   std::mutex mutex_;
-  std::condition_variable work_;
-  std::deque<Slot> slots_;     // requests not yet handed back, oldest first
-  std::uint64_t first_ = 0;    // the number of the request in slots_.front()
-  std::uint64_t started_ = 0;  // requests a fetcher has taken
+  std::condition_variable work_;     // a request to start, or stopping
+  std::condition_variable arrived_;  // a slot is done
+  std::deque<Slot> slots_;           // requests not yet handed back, oldest first
+  std::uint64_t first_ = 0;          // the number of the request in slots_.front()
+  std::uint64_t started_ = 0;        // requests a fetcher has taken
   bool stopping_ = false;
   bool failed_ = false;
   std::vector<std::thread> fetchers_;

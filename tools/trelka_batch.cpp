@@ -24,6 +24,7 @@
 #include "codepage.h"
 #include "conversion_run.h"
 #include "failure.h"
+#include "heap_settings.h"
 #include "paced_pages.h"
 #include "page_cache.h"
 #include "page_client.h"
@@ -85,17 +86,24 @@ class BatchWindow final : public trelka::RunWindow {
 
   void DisableCheckBox() override {}
   void DisableSaveButton() override {}
+  // stderr is buffered (see main) and flushed at most every kFlushEvery and at the last
+  // waypoint: a line of progress per page would otherwise cost a system call per page.
   void ShowProgress(int index, int total) override {
     total_ = total;
+    const auto now = std::chrono::steady_clock::now();
+    const bool due = now - flushed_ >= kFlushEvery || index == total;
     if (terminal_) {
-      rate_.Record(std::chrono::steady_clock::now(), index - 1);
+      rate_.Record(now, index - 1);
+      if (!due) return;  // the line is drawn over anyway
       const std::string text = trelka::TerminalProgressText(index, total, rate_.PerSecond());
       std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
       line_open_ = true;
     } else {
       std::fprintf(stderr, "%s\n", trelka::ProgressText(index, total).c_str());
     }
+    if (!due) return;
     std::fflush(stderr);
+    flushed_ = now;
   }
   bool ReadCheckBox() override { return terrain_; }
   void EnableSaveButton() override {}
@@ -103,6 +111,7 @@ class BatchWindow final : public trelka::RunWindow {
   void EndLine() {
     if (line_open_) std::fputc('\n', stderr);
     line_open_ = false;
+    std::fflush(stderr);
   }
 
   // A line of its own, in place of the progress line, which the next waypoint shows again.
@@ -113,6 +122,8 @@ class BatchWindow final : public trelka::RunWindow {
     std::fflush(stderr);
   }
 
+  static constexpr std::chrono::milliseconds kFlushEvery{50};
+
   // The number of waypoints the run counted.
   [[nodiscard]] int Total() const { return total_; }
 
@@ -122,6 +133,7 @@ class BatchWindow final : public trelka::RunWindow {
   bool line_open_ = false;
   int total_ = 0;
   trelka::ProgressRate rate_;
+  std::chrono::steady_clock::time_point flushed_;
 };
 
 [[noreturn]] void UsageError(std::string_view problem) {
@@ -258,6 +270,10 @@ class BatchPages {
 
 int main(int argc, char** argv) {
   trelka::InstallTemporaryFileCleanup();
+  trelka::KeepFreedMemoryForReuse();
+  // Written out by BatchWindow's flushes, by a failure's message and at exit.
+  static char stderr_buffer[1 << 16];
+  std::setvbuf(stderr, stderr_buffer, _IOFBF, sizeof stderr_buffer);
   const Options options = ParseOptions(argc, argv);
   BatchWindow window(options.terrain);
   try {
