@@ -24,10 +24,12 @@ bool MayStandInQuery(char c) {
   return std::string_view("-._~!$&'()*+,;=:@/?").find(c) != std::string_view::npos;
 }
 
-void AppendPercentEncoded(std::string& out, std::string_view text) {
+}  // namespace
+
+void AppendPercentEncoded(std::string& out, std::string_view text, bool (*keep)(char)) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   for (const char c : text) {
-    if (MayStandInQuery(c)) {
+    if (keep(c)) {
       out += c;
       continue;
     }
@@ -38,12 +40,10 @@ void AppendPercentEncoded(std::string& out, std::string_view text) {
   }
 }
 
-}  // namespace
-
 std::string CachePageUrl(std::string_view page_service_address, std::string_view id) {
   std::string url(page_service_address);
   url.append("/cache.php?cid=");
-  AppendPercentEncoded(url, id);
+  AppendPercentEncoded(url, id, MayStandInQuery);
   return url;
 }
 

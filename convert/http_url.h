@@ -18,6 +18,9 @@ struct HttpTarget {
   std::string request_target;  // path and document, without any "#" part of the document
 };
 
+// Appends text to out, each byte for which keep is false as "%" and two upper-case hex digits.
+void AppendPercentEncoded(std::string& out, std::string_view text, bool (*keep)(char));
+
 // The address of a cache's page: the service address, "/cache.php?cid=" and the id. The id's
 // bytes that may not stand in a request target as themselves (blanks, controls, bytes above
 // 7F, "#", "\", "%" and the like) are percent-encoded; ids of letters and digits go out as

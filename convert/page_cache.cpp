@@ -48,18 +48,8 @@ std::optional<std::string> ReadStoredPage(const std::string& path) {
 }  // namespace
 
 std::string StoredPageName(std::string_view id_in_request) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string name;
-  for (const char c : id_in_request) {
-    if (MayStandInName(c)) {
-      name += c;
-      continue;
-    }
-    const auto byte = static_cast<unsigned char>(c);
-    name += '%';
-    name += kHex[byte >> 4];
-    name += kHex[byte & 0xF];
-  }
+  AppendPercentEncoded(name, id_in_request, MayStandInName);
   name += kSuffix;
   return name;
 }

@@ -10,11 +10,11 @@ batch=$1
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/nginx/pages.sh"
 source "$here/../support/check.sh"
+source "$here/../support/hostile.sh"
 work=$(mktemp -d)
-dropping_pid=
 cleanup() {
   stop_pages
-  stop_dropping
+  stop_hostile
   mountpoint -q "$work/small" 2>/dev/null && umount "$work/small"
   rm -rf "$work"
 }
@@ -50,22 +50,10 @@ check "four connections give the bytes of one" cmp -s "$work/four.gpx" "$work/pl
 grep -av ',TR999999,' "$work/catalogue/with_missing.wpt" >"$work/catalogue/small.wpt"
 "$batch" --service "$service" "$work/catalogue/small.wpt" "$work/small.gpx" 2>/dev/null
 check "six caches convert" test "$(grep -c '<wpt ' "$work/small.gpx")" -eq 6
-stop_dropping() {
-  [ -n "$dropping_pid" ] && kill "$dropping_pid" 2>/dev/null && wait "$dropping_pid" 2>/dev/null
-  dropping_pid=
-}
 # start_dropping K HOW: sets $row_service to its address; its log is $work/row.log.
 start_dropping() {
-  local port=
-  timeout 120 python3 -u "$here/../tools/hostile_server.py" pages "$work/catalogue/site" "$1" "$2" \
-    >"$work/row.log" 2>&1 &
-  dropping_pid=$!
-  for _ in $(seq 100); do
-    port=$(head -n 1 "$work/row.log")
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
-  row_service=http://127.0.0.1:$port
+  start_hostile "$work/row.log" pages "$work/catalogue/site" "$1" "$2"
+  row_service=$hostile
 }
 asked() { grep -c "^request ${1:-}" "$work/row.log"; }
 store="$work/store"
@@ -105,7 +93,7 @@ while IFS='|' read -r what server options wpt status expected before after; do
     "$work/catalogue/$wpt.wpt" "$work/row.gpx" 2>"$work/row.err"
   check "$what: exits $status" test $? -eq "$status"
   took_ms=$((($(date +%s%N) - started) / 1000000))
-  stop_dropping
+  stop_hostile
   [ "$expected" = - ] ||
     check "$what: the document of a clean run" cmp -s "$work/row.gpx" "$work/$expected.gpx"
   [ "$after" = - ] || check "$what: ${after//_/ }" "$after"

@@ -4,10 +4,10 @@ set -u
 batch=$1
 work=$(mktemp -d)
 server_pid=
-helper_pids=
-trap 'rm -rf "$work"; kill $server_pid $helper_pids 2>/dev/null' EXIT
+trap 'rm -rf "$work"; kill $server_pid $hostile_pids 2>/dev/null' EXIT
 here=$(dirname "$0")
 source "$here/../support/check.sh"
+source "$here/../support/hostile.sh"
 
 printf 'OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n' >"$work/head.wpt"
 cp "$work/head.wpt" "$work/two.wpt"
@@ -114,20 +114,7 @@ check "with the socket error's message" \
   test "$(tail -n 2 "$work/err")" = "$(printf 'Socket Error # 10061\r\nConnection refused.')"
 check "and leaves the output as it was" cmp -s "$work/two.gpx" "$work/before.gpx"
 
-# Hostile page services, from hostile_server.py: start_hostile LOG ARGS... sets $hostile to
-# its address; each request it reads adds a line "request" to LOG.
-start_hostile() {
-  local log=$1 port=
-  shift
-  timeout 100 python3 -u "$here/hostile_server.py" "$@" >"$log" 2>&1 &
-  helper_pids="$helper_pids $!"
-  for _ in $(seq 100); do
-    port=$(head -n 1 "$log")
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
-  hostile=http://127.0.0.1:$port
-}
+# Hostile page services (tests/support/hostile.sh).
 requests() { grep -c '^request' "$1"; }
 
 start_hostile "$work/status.log" status 'HTTP/1.0 404 \x1b]0;owned\x07 Not\x98\tFo\rund'

@@ -63,7 +63,8 @@ def serve(conn, args):
             return
         match = re.match(rb"GET /cache\.php\?cid=(\S*) HTTP", request)
         cid = match.group(1).decode("latin-1") if match else ""
-        print("request", cid, flush=True)
+        with tries_lock:  # one whole line at a time from the serving threads
+            print("request", cid, flush=True)
         if args[0] == "stall":
             conn.recv(1)  # stalls until the client goes or the time is up
         elif args[0] == "status":
