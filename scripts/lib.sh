@@ -6,9 +6,10 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # What building and running the programs needs.
 run_packages=(g++ cmake ninja-build pkg-config libicu-dev qt6-base-dev libgl-dev)
 # What the tests need on top: GoogleTest, libxml2, the real peers, the formatter and checker,
-# and the fuzzers' compiler.
+# the fuzzers' compiler, and the desktop's own checks of the installed entry and file type.
 test_packages=(python3 libgtest-dev libxml2-dev libxml2-utils nginx-light apache2-utils gpsbabel
-  clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth gnuplot-nox dpkg-dev file)
+  clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth gnuplot-nox dpkg-dev file
+  shared-mime-info desktop-file-utils)
 # What scripts/screenshot and scripts/draw-icon need: a virtual X screen and ImageMagick.
 screenshot_packages=(xvfb xauth x11-utils imagemagick)
 # What scripts/package needs on top of the run packages.
