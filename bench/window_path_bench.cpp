@@ -2,7 +2,7 @@
 // holds ResultDocument, against a real page service. Prints seconds, the document's size and
 // the peak memory of the process as one line of key=value pairs.
 //
-//   window_path_bench SERVICE WPT_FILE [CONNECTIONS]
+//   window_path_bench [--terrain] SERVICE WPT_FILE [CONNECTIONS]
 
 #include <sys/resource.h>
 
@@ -20,23 +20,32 @@ namespace {
 
 class QuietWindow final : public trelka::RunWindow {
  public:
+  explicit QuietWindow(bool terrain) : terrain_(terrain) {}
   void DisableCheckBox() override {}
   void DisableSaveButton() override {}
   void ShowProgress(int /*index*/, int /*total*/) override {}
-  bool ReadCheckBox() override { return false; }
+  bool ReadCheckBox() override { return terrain_; }
   void EnableSaveButton() override {}
+
+ private:
+  bool terrain_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   trelka::KeepFreedMemoryForReuse();  // as the programs do
+  const bool terrain = argc > 1 && std::string(argv[1]) == "--terrain";
+  if (terrain) {
+    --argc;
+    ++argv;
+  }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: window_path_bench SERVICE WPT_FILE [CONNECTIONS]\n");
+    std::fprintf(stderr, "usage: window_path_bench [--terrain] SERVICE WPT_FILE [CONNECTIONS]\n");
     return 2;
   }
   const int connections = argc > 3 ? std::atoi(argv[3]) : 1;
-  QuietWindow window;
+  QuietWindow window(terrain);
   trelka::IdHTTP pages;
   trelka::Utf8Document document;
   const trelka::CancelSignal never_cancelled;

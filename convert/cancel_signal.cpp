@@ -34,8 +34,8 @@ int MillisecondsUntil(Deadline deadline) {
   return static_cast<int>(std::min<decltype(ms)>(ms, INT32_MAX));
 }
 
-// Waits for fd (or for nothing when fd is -1) or cancel; true when fd is ready.
-bool Wait(int fd, short events, Deadline deadline, const CancelSignal& cancel) {
+// Waits for fd (or for nothing when fd is -1) or cancel; fd's events, or 0 at the deadline.
+short Wait(int fd, short events, Deadline deadline, const CancelSignal& cancel) {
   pollfd entries[2] = {{cancel.Fd(), POLLIN, 0}, {fd, events, 0}};
   const nfds_t count = fd >= 0 ? 2 : 1;
   for (;;) {
@@ -46,14 +46,14 @@ bool Wait(int fd, short events, Deadline deadline, const CancelSignal& cancel) {
     }
     if (ready > 0 && entries[0].revents != 0) throw RunCancelled();
     // Errors and hang-ups count as ready: the next call on fd reports them.
-    if (ready > 0) return true;
-    if (ready == 0 && std::chrono::steady_clock::now() >= deadline) return false;
+    if (ready > 0) return entries[1].revents;
+    if (ready == 0 && std::chrono::steady_clock::now() >= deadline) return 0;
   }
 }
 
 }  // namespace
 
-bool WaitUntilReady(int fd, short events, Deadline deadline, const CancelSignal& cancel) {
+short WaitUntilReady(int fd, short events, Deadline deadline, const CancelSignal& cancel) {
   return Wait(fd, events, deadline, cancel);
 }
 

@@ -40,10 +40,11 @@ class CancelSignal {
 
 using Deadline = std::chrono::steady_clock::time_point;
 
-// Waits until fd has one of events (poll's POLLIN, POLLOUT), and returns true; false when the
-// deadline passes first; raises RunCancelled when cancel is signalled first.
-[[nodiscard]] bool WaitUntilReady(int fd, short events, Deadline deadline,
-                                  const CancelSignal& cancel);
+// Waits until fd has one of events (poll's POLLIN, POLLOUT) and returns the events it
+// reported, errors and hang-ups among them (never 0); 0 when the deadline passes first;
+// raises RunCancelled when cancel is signalled first.
+[[nodiscard]] short WaitUntilReady(int fd, short events, Deadline deadline,
+                                   const CancelSignal& cancel);
 
 // Pauses until the deadline, unless cancel is signalled first (RunCancelled).
 void PauseUntil(Deadline deadline, const CancelSignal& cancel);

@@ -37,9 +37,10 @@ class Connection final : public ByteSource {
     // Not retried: an interrupted connect goes on by itself, as one in progress does.
     if (::connect(fd_.Get(), address, peer.length) == 0) return;
     if (errno != EINPROGRESS && errno != EINTR) RaiseSocketError(errno);
-    if (!WaitUntilReady(fd_.Get(), POLLOUT, connect_deadline, cancel_)) {
-      throw EIdSocketError(kWsaTimedOut);
-    }
+    const short ready = WaitUntilReady(fd_.Get(), POLLOUT, connect_deadline, cancel_);
+    if (ready == 0) throw EIdSocketError(kWsaTimedOut);
+    // Only a connect that failed reports an error or a hang-up; ask why only then.
+    if ((ready & (POLLERR | POLLHUP)) == 0) return;
     int error = 0;
     socklen_t length = sizeof error;
     ::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &length);
