@@ -121,8 +121,10 @@ check "with the status text and its full stop" test "$(tail -n 1 "$work/missing.
 check "and leaves the earlier file" test "$(cat "$work/kept.gpx")" = "earlier"
 
 # The page service dies after 20 pages: the socket error stops the run, nothing is written,
-# and the next run after a restart succeeds.
-"$batch" --service "$service" "$work/catalogue/caches.wpt" "$work/kept.gpx" 2>"$work/killed.err" &
+# and the next run after a restart succeeds. The run is slowed (and its progress shown within
+# 50 ms), so that the service surely dies while it goes on.
+"$batch" --delay 20 --service "$service" "$work/catalogue/caches.wpt" "$work/kept.gpx" \
+  2>"$work/killed.err" &
 batch_pid=$!
 for _ in $(seq 600); do
   grep -q '^20 из' "$work/killed.err" 2>/dev/null && break
