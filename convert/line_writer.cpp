@@ -67,8 +67,8 @@ void LineWriter::Append(std::string_view cp1251) {
       const bool joins_cr = c == '\n' && after_cr;
       after_cr = c == '\r';
       if (joins_cr) continue;
-      std::memcpy(out, "\r\n", 2);
-      out += 2;
+      *out++ = '\r';
+      *out++ = '\n';
       line_open = false;
     }
     document_.Commit(static_cast<std::size_t>(out - start));
