@@ -4,7 +4,6 @@
 #include <unicode/ucnv_cb.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -85,20 +84,14 @@ const std::array<Utf8Character, 256>& Cp1251Utf8Table() {
   return kTable;
 }
 
-char* WriteCp1251AsUtf8(std::string_view text, char* out) {
+std::string Cp1251ToUtf8(std::string_view text) {
   const auto& table = Cp1251Utf8Table();
+  std::string out;
+  out.reserve(text.size());
   for (const char c : text) {
     const Utf8Character& character = table[static_cast<unsigned char>(c)];
-    // All three bytes go, so that the copy has a fixed size; the length says how many count.
-    std::memcpy(out, character.bytes.data(), kMaxUtf8PerCp1251);
-    out += character.length;
+    out.append(character.bytes.data(), character.length);
   }
-  return out;
-}
-
-std::string Cp1251ToUtf8(std::string_view text) {
-  std::string out(text.size() * kMaxUtf8PerCp1251, '\0');
-  out.resize(static_cast<std::size_t>(WriteCp1251AsUtf8(text, out.data()) - out.data()));
   return out;
 }
 

@@ -25,10 +25,6 @@ static_assert(sizeof(Utf8Character) == 4);
 // The most UTF-8 bytes one windows-1251 byte becomes.
 inline constexpr std::size_t kMaxUtf8PerCp1251 = 3;
 
-// Writes the UTF-8 form of text to out, which has room for kMaxUtf8PerCp1251 bytes per byte
-// of text, and returns the end of what it wrote.
-char* WriteCp1251AsUtf8(std::string_view text, char* out);
-
 // The few texts the programs show (failure messages), whole.
 [[nodiscard]] std::string Cp1251ToUtf8(std::string_view text);
 

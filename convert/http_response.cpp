@@ -8,7 +8,6 @@
 #include <optional>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "http_failures.h"
 #include "text_primitives.h"

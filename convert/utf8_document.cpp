@@ -36,13 +36,6 @@ void Utf8Document::Append(std::string_view bytes) {
   }
 }
 
-void Utf8Document::Flush() {
-  if (!spill_ || blocks_.empty() || blocks_.back().used == 0) return;
-  Block& block = blocks_.back();
-  spill_(std::string_view(block.bytes.get(), block.used));
-  block.used = 0;
-}
-
 void Utf8Document::Clear() {
   blocks_.clear();
   size_ = 0;

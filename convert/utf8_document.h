@@ -22,7 +22,7 @@ class Utf8Document {
 
   // Keeps the whole text.
   Utf8Document() = default;
-  // Keeps at most one block, passing each full one to spill.
+  // Keeps at most one block, passing each full one to spill; Pieces() then gives the rest.
   explicit Utf8Document(Spill spill) : spill_(std::move(spill)) {}
 
   // Room for at least n bytes (n <= kBlockBytes) at the end of the text. Write into it, then
@@ -31,9 +31,6 @@ class Utf8Document {
   void Commit(std::size_t n);
 
   void Append(std::string_view bytes);
-
-  // Passes on what a spill has not had yet; the document then holds nothing.
-  void Flush();
 
   // Drops the text (without passing it on): the document is empty again.
   void Clear();
