@@ -130,26 +130,5 @@ TEST(CleanUpTest, PassesByCase) {
   }
 }
 
-// Where the rows' occurrences cannot interact, the table substitutes them all in one copy; the
-// cases above hold the result either way.
-TEST(CleanUpTest, EntityTableTakesOneCopyWhereRowsCannotInteract) {
-  const struct {
-    const char* what;
-    std::string text;
-    bool one_copy;
-  } cases[] = {
-      {"no entity", "plain", true},
-      {"entities apart", "a&nbsp;b&amp;c &mdash; d&hellip;", true},
-      {"deletions that touch", "&nbsp;&nbsp;&gt;&deg;", true},
-      {"quote rows inside laquo and raquo", "&laquo;x&raquo;&lsaquo;", true},
-      {"deletions that overlap", "&nbsp&nbsp", false},
-      {"a deletion reaching back over a replacement", "ab&nbsp;dash", false},
-      {"a deletion that would start before the text", "xquo;", false},
-      {"a run too long to judge at once", Repeated("&laquo;", 12), false},
-      {"empty", "", true},
-  };
-  for (const auto& c : cases) EXPECT_EQ(EntityTableInOneCopy(c.text), c.one_copy) << c.what;
-}
-
 }  // namespace
 }  // namespace trelka

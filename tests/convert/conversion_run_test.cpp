@@ -208,11 +208,6 @@ TEST(ConversionRunTest, KeepGoingSkipsFailedPagesInOrder) {
     int elements;
   } rows[] = {
       {1, {{kThreeUrls[1], failure(Failure("404 Not Found"))}}, {"22: 404 Not Found"}, "", 2},
-      {3,
-       {{kThreeUrls[0], failure(Failure("500 Oops"))}, {kThreeUrls[2], failure(Failure("x"))}},
-       {"11: 500 Oops", "33: x"},
-       "",
-       1},
       {2,
        {{kThreeUrls[1], failure(FileFailure("File access denied"))}},
        {},

@@ -19,7 +19,6 @@
 #include "http_url.h"
 #include "loopback_server.h"
 #include "name_lookup.h"
-#include "progress_window.h"
 #include "socket_errors.h"
 #include "test_support.h"
 
@@ -241,31 +240,6 @@ TEST(PageClientTest, FailedConnectsLeaveNoDescriptorOpen) {
   const std::size_t before = OpenDescriptors();
   for (int i = 0; i < 50; ++i) EXPECT_NE(FailureOf(refused), "success");
   EXPECT_EQ(OpenDescriptors(), before);
-}
-
-TEST(ProgressWindowTest, DeadlineFollowsTheLastBytes) {
-  using Clock = ProgressWindow::Clock;
-  const Clock::time_point t0;
-  struct Case {
-    const char* name;
-    std::vector<std::pair<int, std::size_t>> arrivals;  // (seconds after start, bytes)
-    int deadline;                                       // seconds after start
-  } cases[] = {
-      {"nothing yet: one span from the start", {}, 60},
-      {"too little so far: still one span from the start", {{10, 1000}}, 60},
-      {"enough at once: a span from then", {{10, 1024}}, 70},
-      {"steady: a span from the arrival that began the last 1 KiB",
-       {{1, 600}, {2, 600}, {3, 600}},
-       62},
-      {"a drip after enough: the old bytes still count until they leave the span",
-       {{5, 2048}, {50, 1}, {100, 1}},
-       65},
-  };
-  for (const auto& c : cases) {
-    ProgressWindow window(t0, std::chrono::seconds(60), 1024);
-    for (const auto& [at, bytes] : c.arrivals) window.Record(t0 + std::chrono::seconds(at), bytes);
-    EXPECT_EQ(window.Deadline(), t0 + std::chrono::seconds(c.deadline)) << c.name;
-  }
 }
 
 TEST(PageClientTest, EndlessBodyStopsAtTheLimit) {

@@ -39,9 +39,6 @@ for mode in plain terrain; do
     python3 "$here/check_gpx.py" "$work/catalogue/expected.json" "$work/$mode.csv" "$out" "$mode"
 done
 cp "$work/terrain.gpx" "$work/batch-terrain.gpx" 2>/dev/null
-timeout 300 "$batch" --connections 4 --service "$service" "$work/catalogue/caches.wpt" \
-  "$work/four.gpx" 2>/dev/null
-check "four connections give the bytes of one" cmp -s "$work/four.gpx" "$work/plain.gpx"
 
 # Long runs: --keep-going, --retries, --page-cache, --refresh and --delay, over six caches
 # (small.wpt) and the same six with a missing one among them (with_missing.wpt). A row's
@@ -101,8 +98,6 @@ done <<'ROWS'
 keep-going skips the missing cache|nginx|--keep-going|with_missing|3|small|-|one_report_naming_the_id_and_a_summary
 keep-going with nothing to skip|nginx|--keep-going|small|0|small|-|a_summary_of_none_skipped
 retries outlast closed connections|drop 2 close|--retries 2 --connections 6|small|0|small|-|three_tries_for_each_id
-retries outlast resets|drop 1 reset|--retries 1 --connections 6|small|0|small|-|-
-retries outlast 503s|drop 1 503|--retries 1 --connections 6|small|0|small|-|-
 too few retries fail the run|drop 2 close|--retries 1|small|1|-|-|the_last_failure_after_two_tries
 a 404 is not retried|drop 0 close|--retries 3 --keep-going|with_missing|3|small|-|the_missing_id_asked_for_once
 keep-going without retries skips every reset|drop 1 reset|--keep-going --connections 3|small|3|-|-|each_reset_reported_on_one_line

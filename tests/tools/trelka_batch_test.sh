@@ -41,22 +41,16 @@ check "a usage error exits 2" test $? -eq 2
 check "an unknown option exits 2" test $? -eq 2
 check "-h names the default page service" grep -q 'without it, http://' "$work/help"
 
-# Addresses a request could not be made to, or that would smuggle bytes into it, are usage
-# errors that say what is wrong; so are numbers out of range and options that need another.
+# An address the page service cannot have (the rules are ServiceAddressProblem's, tested with
+# it), a number out of range and an option that needs another are usage errors that say so.
 while IFS='|' read -r option problem; do
   "$batch" $option "$work/head.wpt" "$work/x.gpx" 2>"$work/err"
   check "$option exits 2" test $? -eq 2
   check "saying $problem" grep -qF -- "$problem" "$work/err"
 done <<'ROWS'
 --service=http://h:99999|the port must be a number from 1 to 65535
---service=http://h:x|the port must be a number from 1 to 65535
---service=http://::1:8080|an IPv6 address must stand in brackets
---service=http://user:pass@h|must not hold a user name or password
---service=http://h/x|with no path
---connections=0|--connections must be a number from 1 to 8
 --connections=9|--connections must be a number from 1 to 8
 --retries=11|--retries must be a number from 0 to 10
---delay=-1|--delay must be a number from 0 to 60000
 --page-cache=|--page-cache needs a folder
 --refresh|--refresh needs --page-cache
 ROWS
