@@ -1,18 +1,16 @@
 #include "page_cache.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <optional>
 
 #include "atomic_write.h"
 #include "file_failure.h"
+#include "file_read.h"
 #include "http_response.h"
 #include "http_url.h"
-#include "system_call.h"
 
 namespace trelka {
 
@@ -23,26 +21,6 @@ constexpr std::string_view kSuffix = ".html";
 bool MayStandInName(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '_';
-}
-
-// The stored page at path; nothing when there is none.
-std::optional<std::string> ReadStoredPage(const std::string& path) {
-  const UniqueFd file(RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
-  if (!file.IsOpen()) {
-    if (errno == ENOENT) return std::nullopt;
-    RaiseFileFailure(errno, path);
-  }
-  std::string page;
-  std::array<char, std::size_t{64} << 10> buffer{};
-  for (;;) {
-    const ssize_t got =
-        RetryOnInterrupt([&] { return ::read(file.Get(), buffer.data(), buffer.size()); });
-    if (got < 0) RaiseFileFailure(errno, path);
-    if (got == 0) return page;
-    page.append(buffer.data(), static_cast<std::size_t>(got));
-    // No page from the service is larger; a larger file is not one this cache wrote.
-    if (page.size() > kMaxResponseBytes) RaiseFileFailure(EFBIG, path);
-  }
 }
 
 }  // namespace
@@ -75,7 +53,11 @@ std::string PageCache::Get(const std::string& url, const CancelSignal& cancel) {
 
   const std::string path = folder_ + "/" + name;
   if (mode_ == Mode::kUseStored) {
-    if (std::optional<std::string> stored = ReadStoredPage(path)) return std::move(*stored);
+    // No page from the service is larger; a larger file is not one this cache wrote.
+    if (std::optional<std::string> stored =
+            ReadFileIfPresent(path, kMaxResponseBytes, "Stored page exceeds 64 MiB")) {
+      return std::move(*stored);
+    }
   }
   std::string page = pages_.Get(url, cancel);
   WriteFileAtomically(path, {page});

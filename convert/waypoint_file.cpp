@@ -1,17 +1,11 @@
 #include "waypoint_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
-#include <vector>
+#include <optional>
 
-#include "failure.h"
 #include "file_failure.h"
-#include "system_call.h"
+#include "file_read.h"
 #include "text_primitives.h"
 
 namespace trelka {
@@ -19,10 +13,6 @@ namespace trelka {
 namespace {
 
 constexpr char kCtrlZ = '\x1A';
-constexpr std::size_t kReadSize = std::size_t{64} * 1024;
-
-[[noreturn]] void RaiseTooLarge() { throw FileFailure("Waypoint file exceeds 256 MiB"); }
-
 // Field 3 or 4 at the front of what is left of the line, without the comma that ends it.
 std::string LeadingField(const std::string& line) { return Copy(line, 1, Pos(",", line) - 1); }
 
@@ -41,25 +31,10 @@ WaypointRecord ParseWaypointLine(std::string line) {
 }
 
 std::string ReadWaypointFile(const std::string& path) {
-  const UniqueFd file(RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
-  if (!file.IsOpen()) RaiseFileFailure(errno, path);
-  std::string bytes;
-  struct stat info {};
-  if (::fstat(file.Get(), &info) == 0 && S_ISREG(info.st_mode)) {
-    // A regular file's size is known: one too large fails before a byte is read.
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxWaypointFileBytes) RaiseTooLarge();
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-  }
-  std::vector<char> chunk(kReadSize);
-  for (;;) {
-    const ssize_t got =
-        RetryOnInterrupt([&] { return ::read(file.Get(), chunk.data(), chunk.size()); });
-    if (got < 0) RaiseFileFailure(errno, path);
-    if (got == 0) return bytes;
-    // Stopping here keeps memory bounded on endless input such as /dev/zero.
-    if (static_cast<std::size_t>(got) > kMaxWaypointFileBytes - bytes.size()) RaiseTooLarge();
-    bytes.append(chunk.data(), static_cast<std::size_t>(got));
-  }
+  std::optional<std::string> bytes =
+      ReadFileIfPresent(path, kMaxWaypointFileBytes, "Waypoint file exceeds 256 MiB");
+  if (!bytes) RaiseFileFailure(ENOENT, path);
+  return std::move(*bytes);
 }
 
 bool WaypointReader::AtEnd() const { return rest_.empty() || rest_.front() == kCtrlZ; }

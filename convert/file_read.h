@@ -1,0 +1,20 @@
+// Reading a whole file into memory, within a limit, for the files the library reads: the
+// waypoint file and the page cache's stored pages.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace trelka {
+
+// Every byte of the file at path, read once; nothing when there is no such file. A regular
+// file larger than limit fails before a byte is read, other input (a pipe, /dev/zero) as soon
+// as more than limit bytes have arrived, with FileFailure(too_large). Other failures raise
+// FileFailure through the errno mapping.
+[[nodiscard]] std::optional<std::string> ReadFileIfPresent(const std::string& path,
+                                                           std::size_t limit,
+                                                           std::string_view too_large);
+
+}  // namespace trelka
