@@ -1,13 +1,7 @@
 #include "conversion_run.h"
 
-#include <algorithm>
-#include <deque>
-#include <optional>
-
 #include "cache_record.h"
-#include "failure.h"
 #include "gpx_document.h"
-#include "http_url.h"
 #include "line_writer.h"
 #include "page_extraction.h"
 #include "page_pipeline.h"
@@ -16,20 +10,6 @@
 namespace trelka {
 
 namespace {
-
-// The oldest page asked for; nothing when its request failed and the run goes on without it.
-std::optional<std::string> NextPage(PagePipeline& pipeline, const WaypointRecord& waypoint,
-                                    const RunSettings& settings) {
-  try {
-    return pipeline.Next();
-  } catch (const FileFailure&) {
-    throw;  // a file the run needs cannot be read or written: no later page can do better
-  } catch (const Failure&) {
-    if (!settings.on_failed_page) throw;
-    settings.on_failed_page(waypoint, std::current_exception());
-    return std::nullopt;
-  }
-}
 
 void Convert(const std::string& path, RunWindow& window, PageSource& pages,
              const RunSettings& settings, Utf8Document& result_document,
@@ -44,38 +24,21 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
   StartDocument(document);
 
   pages.StartRun();
-  const int ahead = std::clamp(settings.connections, 1, PagePipeline::kMaxConnections);
-  PagePipeline pipeline(pages, ahead, cancel,
+  PagePipeline pipeline(pages, lines, settings.page_service_address, settings.connections, cancel,
                         settings.on_failed_page ? PagePipeline::AfterFailure::kGoOn
-                                                : PagePipeline::AfterFailure::kStartNoMore);
-  // The waypoints whose pages are asked for and not yet worked on, oldest first. One
-  // connection is asked for one page more than it fetches at once, so that it goes on to the
-  // next page without waiting for the run to ask; it still stops at a failed page of its own.
-  // Several connections are asked for no more than they fetch at once, so that at most N - 1
-  // pages are asked for after a failed one.
-  const int queued = ahead == 1 ? 2 : ahead;
-  std::deque<WaypointRecord> requested;
-  const auto keep_requested_ahead = [&] {
-    while (static_cast<int>(requested.size()) < queued && !lines.AtEnd()) {
-      requested.push_back(ParseWaypointLine(lines.ReadLine()));
-      pipeline.Request(CachePageUrl(settings.page_service_address, requested.back().id));
-    }
-  };
-
-  for (int index = 1; !requested.empty() || !lines.AtEnd(); ++index) {
+                                                : PagePipeline::AfterFailure::kEndRun);
+  for (int index = 1; !pipeline.AtEnd(); ++index) {
     cancel.ThrowIfCancelled();
     window.ShowProgress(index, total);
-    keep_requested_ahead();
-    std::optional<std::string> page = NextPage(pipeline, requested.front(), settings);
-    const WaypointRecord waypoint = std::move(requested.front());
-    requested.pop_front();
-    keep_requested_ahead();  // the next pages come while this one is worked on
-    if (!page) continue;
-
+    FetchedPage fetched = pipeline.Next();
+    if (fetched.failure) {
+      settings.on_failed_page(fetched.waypoint, fetched.failure);
+      continue;
+    }
     // A fresh record for every page, so that no field carries over from the one before.
-    const auto cache = Extract(*page, window.ReadCheckBox());
-    page.reset();  // nothing of a page outlives its element
-    if (cache) AppendWaypoint(document, waypoint, *cache);
+    const auto cache = Extract(fetched.page, window.ReadCheckBox());
+    fetched.page = std::string();  // nothing of a page outlives its element
+    if (cache) AppendWaypoint(document, fetched.waypoint, *cache);
   }
   FinishDocument(document);
 }
