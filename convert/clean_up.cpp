@@ -93,7 +93,8 @@ constexpr bool CanOverlap(std::string_view search, std::string_view replacement)
     bool agree = true;
     for (TextPos i = std::max<TextPos>(shift, 0);
          i < std::min(Length(search), shift + Length(replacement)); ++i) {
-      agree = agree && search[i] == replacement[i - shift];
+      agree = agree && search[static_cast<std::size_t>(i)] ==
+                           replacement[static_cast<std::size_t>(i - shift)];
     }
     if (agree) return true;
   }

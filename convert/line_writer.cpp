@@ -23,7 +23,8 @@ namespace {
 const std::array<Utf8Character, 256>& WriterTable() {
   static const std::array<Utf8Character, 256> kTable = [] {
     std::array<Utf8Character, 256> table = Cp1251Utf8Table();
-    for (const unsigned char special : {'\0', '\r', '\n'}) table[special].length = 0;
+    for (const char special : {'\0', '\r', '\n'})
+      table[static_cast<unsigned char>(special)].length = 0;
     return table;
   }();
   return kTable;

@@ -534,7 +534,8 @@ void TForm1Test::showProgressPaintsAtOnce() {
   form_->ShowProgress(12, 345);
   // No event loop pass: both paints happened inside the call.
   const std::vector<QString> first_two(
-      log.entries.begin(), log.entries.begin() + std::min<std::size_t>(2, log.entries.size()));
+      log.entries.begin(),
+      log.entries.begin() + std::min<std::ptrdiff_t>(2, std::ssize(log.entries)));
   QCOMPARE(first_two,
            (std::vector<QString>{QStringLiteral("12 из 345"), QStringLiteral("window")}));
 }
