@@ -17,11 +17,17 @@ PagePipeline::PagePipeline(PageSource& pages, WaypointReader& waypoints,
       cancel_(cancel),
       after_failure_(after_failure) {
   const int threads = std::clamp(connections, 1, kMaxConnections);
-  // One connection is asked for one page more than it fetches at once, so that it goes on to
-  // the next page without waiting for the run to ask; it still stops at a failed page of its
-  // own. Several connections are asked for no more than they fetch at once, so that at most
-  // N - 1 pages are asked for after a failed one.
-  ahead_ = static_cast<std::size_t>(threads == 1 ? 2 : threads);
+  // One connection is asked for a few pages ahead, in batches, so that neither it nor the run
+  // waits for the other at every page; being one, it still starts nothing after a failed page
+  // of its own. Several connections are asked for no more than they fetch at once, as each
+  // page is handed back, so that at most N - 1 pages are asked for after a failed one.
+  if (threads == 1) {
+    ahead_ = kOneConnectionAhead;
+    refill_at_ = kOneConnectionAhead / 2;
+  } else {
+    ahead_ = static_cast<std::size_t>(threads);
+    refill_at_ = ahead_ - 1;
+  }
   for (int i = 0; i < threads; ++i) fetchers_.emplace_back([this] { Fetch(); });
 }
 
@@ -44,6 +50,7 @@ void PagePipeline::RequestAhead() {
   std::size_t added = 0;
   {
     const std::lock_guard lock(mutex_);
+    if (slots_.size() > refill_at_) return;
     while (slots_.size() < ahead_ && !waypoints_.AtEnd()) {
       WaypointRecord waypoint = ParseWaypointLine(waypoints_.ReadLine());
       std::string url = CachePageUrl(page_service_address_, waypoint.id);

@@ -68,7 +68,8 @@ class PagePipeline {
     bool done = false;
   };
 
-  // Reads and requests waypoints until as many are asked for as the pipeline keeps ahead.
+  // Once few enough are left, reads and requests waypoints until as many are asked for as
+  // the pipeline keeps ahead.
   void RequestAhead();
   void Fetch();
   [[nodiscard]] bool EndsRun(const std::exception_ptr& failure) const;
@@ -78,8 +79,12 @@ class PagePipeline {
   const std::string page_service_address_;
   const CancelSignal& cancel_;
   const AfterFailure after_failure_;
-  // Waypoints asked for and not yet handed back, at most.
+  // Pages one connection is asked for ahead of the run, at most.
+  static constexpr std::size_t kOneConnectionAhead = 4;
+  // Waypoints asked for and not yet handed back: at most ahead_, and more are asked for once
+  // no more than refill_at_ are left.
   std::size_t ahead_;
+  std::size_t refill_at_;
   CancelSignal stop_;  // ends the fetchers' own waits
   std::mutex mutex_;
   std::condition_variable work_;     // a request to start, or stopping

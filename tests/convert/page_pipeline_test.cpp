@@ -105,22 +105,24 @@ TEST(PagePipelineTest, HandsPagesBackInWaypointOrder) {
   }
 }
 
-// One connection keeps two pages asked for beyond the one the run works on, and fetches them
-// without the run asking again; no more.
+// One connection is asked for a few pages ahead and fetches them without the run asking
+// again; no more until the run has taken some.
 TEST(PagePipelineTest, OneConnectionFetchesAhead) {
   DelayedPages pages;
-  const std::string lines = Lines(4);
+  const std::string lines = Lines(6);
   WaypointReader reader(lines);
   const CancelSignal cancel;
   PagePipeline pipeline(pages, reader, std::string(kService), 1, cancel,
                         PagePipeline::AfterFailure::kEndRun);
   EXPECT_EQ(pipeline.Next().page, "page 1");
   const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (pages.Urls().size() < 3 && std::chrono::steady_clock::now() < deadline) {
+  while (pages.Urls().size() < 4 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(1ms);
   }
   std::this_thread::sleep_for(20ms);  // time enough for a request too many
-  EXPECT_EQ(pages.Urls(), (std::vector<std::string>{Url("1"), Url("2"), Url("3")}));
+  EXPECT_EQ(pages.Urls(), (std::vector<std::string>{Url("1"), Url("2"), Url("3"), Url("4")}));
+  EXPECT_EQ(Drain(pipeline), (std::vector<std::string>{"2: page 2", "3: page 3", "4: page 4",
+                                                       "5: page 5", "6: page 6"}));
 }
 
 // The failure rule: a failure ends the run at its waypoint unless the run goes on past it;
