@@ -443,6 +443,10 @@ std::string EntityTable(std::string_view text) {
   return EntityTableRowByRow(text, std::move(out));
 }
 
+std::string EntityTableRowByRow(std::string_view text) {
+  return EntityTableRowByRow(text, OneCopyBuffer(text));
+}
+
 bool EntityTableInOneCopy(std::string_view text) {
   std::string out;
   return SubstituteInOneCopy<Runs::kAsTheyAre>(text, out);
