@@ -95,7 +95,7 @@ const std::vector<std::string> kThreeUrls = {"http://pages.test/cache.php?cid=11
 struct Outcome {
   std::vector<std::string> events;
   std::string document;
-  std::string failure;               // "" when the run succeeded
+  std::string failure;  // "" when the run succeeded
   // "id at i of N: message" for each failed page the run asked about
   std::vector<std::string> asked;
   std::vector<std::string> without_name;  // "id at i of N" for each page without the name marker
@@ -234,13 +234,42 @@ TEST(ConversionRunTest, FailedPagesDoWhatTheAnswerSays) {
   } rows[] = {
       {"skip", 1, failure(Failure("404 Not Found")), -1, {A::kSkip}, {k404}, "", 2, 3},
       {"skip, several connections", 2, failure(Failure("404 Not Found")), -1, {}, {k404}, "", 2, 3},
-      {"retry that succeeds", 1, failure(Failure("404 Not Found")), 1, {A::kRetry}, {k404}, "", 3, 4},
-      {"retry that fails, then skip", 1, failure(Failure("404 Not Found")), -1,
-       {A::kRetry, A::kSkip}, {k404, k404}, "", 2, 4},
-      {"end the run", 1, failure(Failure("404 Not Found")), -1, {A::kEndRun}, {k404},
-       "404 Not Found", -1, 0},
-      {"a file failure", 2, failure(FileFailure("File access denied")), -1, {}, {},
-       "File access denied", -1, 0},
+      {"retry that succeeds",
+       1,
+       failure(Failure("404 Not Found")),
+       1,
+       {A::kRetry},
+       {k404},
+       "",
+       3,
+       4},
+      {"retry that fails, then skip",
+       1,
+       failure(Failure("404 Not Found")),
+       -1,
+       {A::kRetry, A::kSkip},
+       {k404, k404},
+       "",
+       2,
+       4},
+      {"end the run",
+       1,
+       failure(Failure("404 Not Found")),
+       -1,
+       {A::kEndRun},
+       {k404},
+       "404 Not Found",
+       -1,
+       0},
+      {"a file failure",
+       2,
+       failure(FileFailure("File access denied")),
+       -1,
+       {},
+       {},
+       "File access denied",
+       -1,
+       0},
   };
   for (const auto& row : rows) {
     ScriptedPages pages(5ms);

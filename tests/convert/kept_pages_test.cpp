@@ -35,8 +35,11 @@ TEST(KeptPagesTest, AsksOnlyForWhatItDoesNotHold) {
   } rows[] = {
       {"a kept page is not asked for again", 100, {"a", "b", "a", "b"}, {"a", "b"}, 8},
       {"a failed page is not kept", 100, {"gone", "gone"}, {"gone", "gone"}, 0},
-      {"the oldest go first when the budget is passed", 10, {"a", "b", "c", "b", "a"},
-       {"a", "b", "c", "a"}, 8},
+      {"the oldest go first when the budget is passed",
+       10,
+       {"a", "b", "c", "b", "a"},
+       {"a", "b", "c", "a"},
+       8},
       {"a page larger than the budget is handed on, not kept", 3, {"a", "a"}, {"a", "a"}, 0},
       {"a page that fills the budget exactly is kept", 4, {"a", "a"}, {"a"}, 4},
   };
