@@ -1,8 +1,13 @@
-// The production dialogs and error box are built with the settings the window relies on.
+// The production dialogs and boxes are built with the settings the window relies on, and
+// speak Russian once Qt's translations are installed.
 
 #include "qt_prompts.h"
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTest>
+
+#include "qt_translation.h"
 
 using trelka::Prompts;
 using trelka::QtPrompts;
@@ -40,6 +45,8 @@ class QtPromptsTest final : public QObject {
     QVERIFY(dialog->isSizeGripEnabled());
     QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
     QCOMPARE(dialog->selectedFiles().value(0), earlier);
+    // A name with its folder opens the dialog in that folder.
+    QCOMPARE(dialog->directory().absolutePath(), QDir::temp().absolutePath());
   }
 
   void nameFilters_data() {
@@ -63,6 +70,45 @@ class QtPromptsTest final : public QObject {
     QCOMPARE(box->text(), QStringLiteral("<b>404</b> Not Found."));
     QCOMPARE(box->textFormat(), Qt::PlainText);  // what a server sent is not markup
     QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+  }
+
+  void informationBox() {
+    const auto box = QtPrompts::MakeInformationBox(nullptr, "trelka", "<i>1</i>");
+    QCOMPARE(box->icon(), QMessageBox::Information);
+    QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+    QCOMPARE(box->windowTitle(), QStringLiteral("trelka"));
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+  }
+
+  // Return skips, Escape and closing the box end the run.
+  void failedPageBox() {
+    const auto box = QtPrompts::MakeFailedPageBox(nullptr, "trelka", "404 Not Found.\nТайник 1");
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    QStringList texts;
+    for (const QAbstractButton* button : box->buttons()) texts << button->text();
+    texts.sort();
+    QCOMPARE(texts, (QStringList{"Повторить", "Прервать", "Пропустить"}));
+    const auto answer = [](const QAbstractButton* button) {
+      return static_cast<trelka::AfterFailedPage>(
+          button->property(QtPrompts::kAnswerProperty).toInt());
+    };
+    QCOMPARE(box->defaultButton()->text(), QStringLiteral("Пропустить"));
+    QCOMPARE(answer(box->defaultButton()), trelka::AfterFailedPage::kSkip);
+    QCOMPARE(box->escapeButton()->text(), QStringLiteral("Прервать"));
+    QCOMPARE(answer(box->escapeButton()), trelka::AfterFailedPage::kEndRun);
+  }
+
+  // Debian's qt6-translations-l10n, one of the run packages.
+  void russianQtTexts() {
+    QVERIFY(trelka::InstallRussianQtTexts(*QCoreApplication::instance()));
+    const auto dialog =
+        QtPrompts::MakeFileDialog(nullptr, {Prompts::FileKind::kOpen, "W|*.wpt", {}});
+    const auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    QVERIFY(buttons != nullptr);
+    QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
   }
 };
 
