@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "qt_translation.h"
 
@@ -99,6 +100,40 @@ class QtPromptsTest final : public QObject {
     QCOMPARE(answer(box->defaultButton()), trelka::AfterFailedPage::kSkip);
     QCOMPARE(box->escapeButton()->text(), QStringLiteral("Прервать"));
     QCOMPARE(answer(box->escapeButton()), trelka::AfterFailedPage::kEndRun);
+  }
+
+  void failedPageAnswer_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Return") << "Return" << static_cast<int>(trelka::AfterFailedPage::kSkip);
+    QTest::newRow("Escape") << "Escape" << static_cast<int>(trelka::AfterFailedPage::kEndRun);
+    QTest::newRow("closing the box")
+        << "close" << static_cast<int>(trelka::AfterFailedPage::kEndRun);
+    QTest::newRow("a click on Повторить")
+        << "Повторить" << static_cast<int>(trelka::AfterFailedPage::kRetry);
+  }
+  // The real box, answered while it is shown.
+  void failedPageAnswer() {
+    QFETCH(QString, action);
+    QFETCH(int, answer);
+    QTimer::singleShot(0, [action] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box != nullptr);
+      if (action == "Return") {
+        QTest::keyClick(box, Qt::Key_Return);
+      } else if (action == "Escape") {
+        QTest::keyClick(box, Qt::Key_Escape);
+      } else if (action == "close") {
+        box->close();
+      } else {
+        for (QAbstractButton* button : box->buttons()) {
+          if (button->text() == action) button->click();
+        }
+      }
+    });
+    QtPrompts prompts;
+    QCOMPARE(static_cast<int>(prompts.AskAfterFailedPage(nullptr, "trelka", "404 Not Found.")),
+             answer);
   }
 
   // Debian's qt6-translations-l10n, one of the run packages.
