@@ -1,7 +1,11 @@
 #include "conversion_run.h"
 
+#include <optional>
+
 #include "cache_record.h"
+#include "failure.h"
 #include "gpx_document.h"
+#include "http_url.h"
 #include "line_writer.h"
 #include "page_extraction.h"
 #include "page_pipeline.h"
@@ -10,6 +14,32 @@
 namespace trelka {
 
 namespace {
+
+// The page of a waypoint the pipeline handed back; nothing when its request failed and the
+// run goes on without it. A page asked for again is fetched here, on the run's thread: the
+// pipeline hands pages back in the order they were asked for, and later ones are on their way
+// already.
+std::optional<std::string> PageOf(FetchedPage& fetched, PageSource& pages, RunPosition position,
+                                  const RunSettings& settings, const CancelSignal& cancel) {
+  for (std::exception_ptr failure = fetched.failure; failure;) {
+    switch (settings.on_failed_page(fetched.waypoint, position, failure)) {
+      case AfterFailedPage::kSkip:
+        return std::nullopt;
+      case AfterFailedPage::kRetry:
+        break;
+      case AfterFailedPage::kEndRun:
+        std::rethrow_exception(failure);
+    }
+    try {
+      return pages.Get(CachePageUrl(settings.page_service_address, fetched.waypoint.id), cancel);
+    } catch (const FileFailure&) {
+      throw;  // a file the run needs cannot be read or written: no later page can do better
+    } catch (const Failure&) {
+      failure = std::current_exception();
+    }
+  }
+  return std::move(fetched.page);
+}
 
 void Convert(const std::string& path, RunWindow& window, PageSource& pages,
              const RunSettings& settings, Utf8Document& result_document,
@@ -30,15 +60,19 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
   for (int index = 1; !pipeline.AtEnd(); ++index) {
     cancel.ThrowIfCancelled();
     window.ShowProgress(index, total);
+    const RunPosition position{index, total};
     FetchedPage fetched = pipeline.Next();
-    if (fetched.failure) {
-      settings.on_failed_page(fetched.waypoint, fetched.failure);
-      continue;
-    }
+    std::optional<std::string> page = PageOf(fetched, pages, position, settings, cancel);
+    if (!page) continue;
+
     // A fresh record for every page, so that no field carries over from the one before.
-    const auto cache = Extract(fetched.page, window.ReadCheckBox());
-    fetched.page = std::string();  // nothing of a page outlives its element
-    if (cache) AppendWaypoint(document, fetched.waypoint, *cache);
+    const auto cache = Extract(*page, window.ReadCheckBox());
+    page.reset();  // nothing of a page outlives its element
+    if (cache) {
+      AppendWaypoint(document, fetched.waypoint, *cache);
+    } else if (settings.on_page_without_name) {
+      settings.on_page_without_name(fetched.waypoint, position);
+    }
   }
   FinishDocument(document);
 }
