@@ -10,9 +10,12 @@
 #include "build_config.h"
 #include "heap_settings.h"
 #include "qt_prompts.h"
+#include "standard_streams.h"
 #include "tform1.h"
 
 int main(int argc, char** argv) {
+  trelka::ClosedStandardStreams closed;
+  if (!trelka::PrepareStandardStreams(closed)) return 1;
   trelka::InstallTemporaryFileCleanup();
   trelka::KeepFreedMemoryForReuse();
   QApplication application(argc, argv);

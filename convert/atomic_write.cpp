@@ -143,12 +143,35 @@ AtomicFile::AtomicFile(const std::string& path) : path_(path) {
   }));
   if (!folder_.IsOpen()) RaiseFileFailure(errno, path);
 
+  CreateTemporaryFor(replacing ? &replaced : nullptr);
+}
+
+AtomicFile::AtomicFile(const FileInFolder& file) : path_(file.path), target_name_(file.name) {
+  folder_ = UniqueFd(::fcntl(file.folder, F_DUPFD_CLOEXEC, 0));
+  if (!folder_.IsOpen()) RaiseFileFailure(errno, path_);
+  struct stat replaced {};
+  const bool replacing =
+      ::fstatat(folder_.Get(), target_name_.c_str(), &replaced, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISREG(replaced.st_mode);
+  CreateTemporaryFor(replacing ? &replaced : nullptr);
+}
+
+AtomicFile::AtomicFile(InPlace /*unused*/, UniqueFd file, std::string path)
+    : path_(std::move(path)), file_(std::move(file)) {}
+
+AtomicFile AtomicFile::StandardOutput() {
+  UniqueFd file(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+  if (!file.IsOpen()) RaiseFileFailure(errno, "-");
+  return {InPlace{}, std::move(file), "-"};
+}
+
+void AtomicFile::CreateTemporaryFor(const struct stat* replaced) {
   // A new file gets 0666 less the umask from the kernel. A replacement is private until it
   // has the replaced file's owner, group and mode, which it gets before any byte is in it.
-  CreateTemporary(replacing ? 0600 : 0666);
-  if (!replacing) return;
+  CreateTemporary(replaced != nullptr ? 0600 : 0666);
+  if (replaced == nullptr) return;
   try {
-    KeepOwnerAndMode(replaced);
+    KeepOwnerAndMode(*replaced);
   } catch (...) {
     Discard();
     throw;
@@ -224,10 +247,23 @@ void AtomicFile::Discard() noexcept {
   slot_ = -1;
 }
 
-void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts) {
-  AtomicFile file(path);
+namespace {
+
+void WriteAndCommit(AtomicFile& file, std::initializer_list<std::string_view> parts) {
   for (std::string_view part : parts) file.Write(part);
   file.Commit();
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts) {
+  AtomicFile file(path);
+  WriteAndCommit(file, parts);
+}
+
+void WriteFileAtomically(const FileInFolder& file, std::initializer_list<std::string_view> parts) {
+  AtomicFile atomic_file(file);
+  WriteAndCommit(atomic_file, parts);
 }
 
 void InstallTemporaryFileCleanup() {

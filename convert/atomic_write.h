@@ -26,6 +26,16 @@ class AtomicFile {
   // written is reported before any work is done. Raises FileFailure; a write-protected file is
   // "File access denied", and a symbolic link has the file it points to replaced.
   explicit AtomicFile(const std::string& path);
+
+  // The same for a file the program keeps in a folder of its own: whatever stands under that
+  // name (a symbolic link, a FIFO) is replaced itself, and nothing outside the folder is
+  // touched.
+  explicit AtomicFile(const FileInFolder& file);
+
+  // Standard output, written in place as a pipe is: there is no file to replace. Raises
+  // FileFailure when it cannot be duplicated.
+  [[nodiscard]] static AtomicFile StandardOutput();
+
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -38,6 +48,11 @@ class AtomicFile {
   void Commit();
 
  private:
+  struct InPlace {};
+  AtomicFile(InPlace, UniqueFd file, std::string path);
+
+  // Creates the temporary file; replaced, when given, is the file it will replace.
+  void CreateTemporaryFor(const struct stat* replaced);
   void CreateTemporary(mode_t mode);
   void KeepOwnerAndMode(const struct stat& replaced);
   void Discard() noexcept;  // closes, and removes the temporary file unless it was renamed
@@ -53,6 +68,7 @@ class AtomicFile {
 // Writes the parts, one after the other, as the new content of the file at path, through an
 // AtomicFile. Raises FileFailure; on failure the earlier file stays whole.
 void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts);
+void WriteFileAtomically(const FileInFolder& file, std::initializer_list<std::string_view> parts);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove every live temporary file and then end the process
 // by that signal, as their default action would. A signal the process ignores (under nohup,

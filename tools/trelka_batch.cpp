@@ -5,9 +5,9 @@
 //                WPT_FILE GPX_FILE
 //
 // Progress goes to stderr; the document is written to GPX_FILE with the bytes the window's
-// save button writes. A WPT_FILE of "-" is standard input. A failure leaves GPX_FILE as it
-// was and exits 1; a usage error exits 2. With --keep-going a failed page skips its cache
-// instead, and a run that skipped any exits 3.
+// save button writes. A WPT_FILE of "-" is standard input, a GPX_FILE of "-" standard output.
+// A failure leaves GPX_FILE as it was and exits 1; a usage error exits 2. With --keep-going a
+// failed page skips its cache instead, and a run that skipped any exits 3.
 
 #include <unistd.h>
 
@@ -33,6 +33,7 @@
 #include "retrying_pages.h"
 #include "save_document.h"
 #include "service_address.h"
+#include "standard_streams.h"
 #include "terminal_text.h"
 
 namespace {
@@ -41,7 +42,7 @@ std::string Usage() {
   return std::string(
              "Usage: trelka-batch [OPTIONS] WPT_FILE GPX_FILE\n"
              "Converts the caches of an OziExplorer waypoint file into a GPX document.\n"
-             "A WPT_FILE of - reads standard input.\n"
+             "A WPT_FILE of - reads standard input, a GPX_FILE of - writes standard output.\n"
              "\n"
              "  --terrain          include the description of each cache's surroundings\n"
              "  --gpx 1.0|1.1      the document's shape (default 1.1). 1.1 for GPSBabel and\n"
@@ -95,8 +96,10 @@ class BatchWindow final : public trelka::RunWindow {
   void DisableSaveButton() override {}
   // stderr is buffered (see main) and flushed at most every kFlushEvery and at the last
   // waypoint: a line of progress per page would otherwise cost a system call per page.
+  // Progress is advisory: once its reader is gone (a write failed), it stops.
   void ShowProgress(int index, int total) override {
     total_ = total;
+    if (std::ferror(stderr) != 0) return;
     const auto now = std::chrono::steady_clock::now();
     const bool due = now - flushed_ >= kFlushEvery || index == total;
     if (terminal_) {
@@ -150,10 +153,17 @@ class BatchWindow final : public trelka::RunWindow {
 }
 
 // An option's value: "--name VALUE" or "--name=VALUE"; nothing when arg is not that option.
+// A separate VALUE is never another option ("--page-cache --refresh"): a value that starts
+// with "-" can be given as "--name=VALUE".
 std::optional<std::string> OptionValue(std::string_view name, int argc, char** argv, int& i) {
   const std::string_view arg = argv[i];
   if (arg == name) {
     if (i + 1 >= argc) UsageError(std::string(name) + " needs a value");
+    const std::string_view value = argv[i + 1];
+    if (value.starts_with('-') && value != "-") {
+      UsageError(std::string(name) + " needs a value, not the option " +
+                 trelka::TerminalSafeLine(value));
+    }
     return std::string(argv[++i]);
   }
   if (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=') {
@@ -278,19 +288,31 @@ class BatchPages {
   return options.waypoint_file == "-" ? "/dev/stdin" : options.waypoint_file;
 }
 
+// Where the document goes: standard output as it is made, or a file replaced once complete.
+[[nodiscard]] trelka::AtomicFile OpenOutput(const Options& options) {
+  return options.gpx_file == "-" ? trelka::AtomicFile::StandardOutput()
+                                 : trelka::AtomicFile(options.gpx_file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  trelka::ClosedStandardStreams closed;
+  if (!trelka::PrepareStandardStreams(closed)) return 1;
   trelka::InstallTemporaryFileCleanup();
   trelka::KeepFreedMemoryForReuse();
   // Written out by BatchWindow's flushes, by a failure's message and at exit.
   static char stderr_buffer[1 << 16];
   std::setvbuf(stderr, stderr_buffer, _IOFBF, sizeof stderr_buffer);
   const Options options = ParseOptions(argc, argv);
+  if (options.waypoint_file == "-" && closed.input) {
+    ShowFailure("There is no standard input to read the waypoint file from");
+    return 1;
+  }
   BatchWindow window(options.terrain);
   try {
     // Opened first, so that a GPX_FILE that cannot be written fails before any page is asked.
-    trelka::AtomicFile output(options.gpx_file);
+    trelka::AtomicFile output = OpenOutput(options);
     BatchPages pages(options);
     // Each full block of the document goes to the file as the run makes it.
     trelka::Utf8Document document([&output](std::string_view block) { output.Write(block); });
@@ -315,6 +337,14 @@ int main(int argc, char** argv) {
     window.Say(std::to_string(skipped) + " of " + std::to_string(window.Total()) +
                " caches skipped.");
     return skipped > 0 ? 3 : 0;
+  } catch (const trelka::PageCacheOfAnotherService& refused) {
+    window.EndLine();
+    // A usage error, since the folder given is the wrong one; the folder's name is UTF-8 as
+    // given, the message windows-1251 as every failure's.
+    std::fprintf(stderr, "trelka-batch: --page-cache %s: %s\n",
+                 trelka::TerminalSafeLine(options.page_cache).c_str(),
+                 trelka::TerminalSafe(trelka::Cp1251ToUtf8(refused.Message())).c_str());
+    return 2;
   } catch (const std::exception&) {
     window.EndLine();
     ShowFailure(trelka::FailureMessageOf(std::current_exception()));
