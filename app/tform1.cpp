@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "application_title.h"
+#include "build_config.h"
 #include "gpx_document.h"
 #include "handler_boundary.h"
 #include "save_document.h"
@@ -40,6 +41,21 @@ constexpr qreal kSmallestPoints = 5;
 constexpr qreal kPointStep = 0.25;
 // The widest progress text the label is sized for: a file of up to a million waypoints less one.
 constexpr char kWidestProgress[] = "999999 из 999999";
+
+// The save dialog's entries: the GPX 1.1 document, and the GPX 1.0 shape that the geocaching
+// apps and handhelds read in full.
+constexpr char kSaveFilter[] = "Файлы GPX|*.gpx|Файлы GPX 1.0 (c:geo, навигаторы)|*.gpx";
+constexpr int kGpx10Entry = 1;
+
+// What every run composes: GPX 1.1, with the edits to GPX 1.0 beside it, so that saving
+// either makes no request.
+trelka::RunSettings WindowRunSettings(const std::string& page_service_address,
+                                      trelka::ShapeEdits& gpx10_edits) {
+  trelka::RunSettings settings{page_service_address, 1};
+  settings.cache_page_address = trelka::kCachePageAddress;
+  settings.gpx10_edits = &gpx10_edits;
+  return settings;
+}
 
 QRect TextArea(const QAbstractButton& control) {
   QStyleOptionButton option;
@@ -99,15 +115,15 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
                           Qt::WindowCloseButtonHint),
       OpenDialog1(prompts, trelka::Prompts::FileKind::kOpen, QStringLiteral("файлы Wpt |*.wpt")),
       Button1(new QPushButton(QStringLiteral("Файл Wpt"), this)),
-      SaveDialog1(prompts, trelka::Prompts::FileKind::kSave, QStringLiteral("Файлы GPX|*.gpx")),
+      SaveDialog1(prompts, trelka::Prompts::FileKind::kSave, QString::fromUtf8(kSaveFilter)),
       Button2(new QPushButton(QStringLiteral("Save"), this)),
       Label1(new QLabel(this)),
       CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)),
       prompts_(prompts),
       page_service_address_(std::move(page_service_address)),
       application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())),
-      run_(*this, IdHTTP1, {page_service_address_, 1}, ResultDocument,
-           [this](std::future<void> outcome) { RunEnded(std::move(outcome)); }) {
+      run_(*this, IdHTTP1, WindowRunSettings(page_service_address_, ResultGpx10Edits),
+           ResultDocument, [this](std::future<void> outcome) { RunEnded(std::move(outcome)); }) {
   setObjectName(QStringLiteral("Form1"));
   Button1->setObjectName(QStringLiteral("Button1"));
   Button2->setObjectName(QStringLiteral("Button2"));
@@ -190,7 +206,12 @@ void TForm1::Button1Click(QObject* /*Sender*/) {
 void TForm1::Button2Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] {
     if (!SaveDialog1.Execute(this)) return;
-    trelka::SaveDocument(ResultDocument, LocalPath(SaveDialog1.FileName()));
+    const std::string path = LocalPath(SaveDialog1.FileName());
+    if (SaveDialog1.FilterIndex() == kGpx10Entry) {
+      trelka::SaveDocument(ResultDocument, ResultGpx10Edits, path);
+    } else {
+      trelka::SaveDocument(ResultDocument, path);
+    }
     CheckBox1->setEnabled(true);
   });
 }

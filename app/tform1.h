@@ -18,6 +18,7 @@
 #include "file_dialog.h"
 #include "page_client.h"
 #include "prompts.h"
+#include "shape_edits.h"
 #include "utf8_document.h"
 
 class TForm1 final : public QWidget, public trelka::RunWindow {
@@ -59,8 +60,10 @@ class TForm1 final : public QWidget, public trelka::RunWindow {
   QLabel* const Label1;
   QCheckBox* const CheckBox1;
 
-  // Replaced by every run, written by the save button. Empty until the first run.
+  // Replaced by every run, written by the save button. Empty until the first run. It holds
+  // GPX 1.1; ResultGpx10Edits turn it into GPX 1.0, which SaveDialog1's second entry saves.
   trelka::Utf8Document ResultDocument;
+  trelka::ShapeEdits ResultGpx10Edits;
 
  protected:
   // Closing during a run cancels it; the window closes at once, showing nothing of the run.

@@ -1,9 +1,11 @@
-// The window end to end: TForm1 converts the generated catalogue from nginx, and the file its
-// save button writes is byte for byte what trelka-batch writes for the same catalogue.
+// The window end to end: TForm1 converts the generated catalogue from nginx, and the files its
+// save button writes after that one run, in GPX 1.1 and in GPX 1.0, are byte for byte what
+// trelka-batch writes for the same catalogue with --gpx 1.1 and --gpx 1.0.
 #include <QTest>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "nginx_server.h"
 #include "scripted_prompts.h"
@@ -49,18 +51,23 @@ class WindowEndToEndTest : public QObject {
     // The run goes on its own thread; the file button comes back when it has ended.
     QTRY_VERIFY_WITH_TIMEOUT(form.Button1->isEnabled(), 120000);
     QVERIFY(form.Button2->isEnabled());
-    prompts.AcceptNext(QString::fromStdString(Path("window.gpx")));
-    QTest::mouseClick(form.Button2, Qt::LeftButton);
-    QVERIFY(prompts.errors.empty());
+    for (const auto& [shape, entry] : {std::pair{"1.0", 1}, std::pair{"1.1", 0}}) {
+      const std::string name = std::string("window-") + shape + ".gpx";
+      prompts.AcceptNext(QString::fromStdString(Path(name.c_str())), entry);
+      QTest::mouseClick(form.Button2, Qt::LeftButton);
+      QVERIFY(prompts.errors.empty());
 
-    const std::string batch = std::string("'") + TRELKA_BATCH + "' " +
-                              (terrain ? "--terrain " : "") + "--service " + server_->Address() +
-                              " '" + Path("catalogue/caches.wpt") + "' '" + Path("batch.gpx") +
-                              "' 2>/dev/null";
-    QCOMPARE(std::system(batch.c_str()), 0);
-    const std::string saved = ReadFileBytes(Path("window.gpx"));
-    QVERIFY(saved.size() > 100000);
-    QVERIFY(saved == ReadFileBytes(Path("batch.gpx")));
+      const std::string batch_name = std::string("batch-") + shape + ".gpx";
+      const std::string batch = std::string("'") + TRELKA_BATCH + "' " +
+                                (terrain ? "--terrain " : "") + "--gpx " + shape + " --service " +
+                                server_->Address() + " '" + Path("catalogue/caches.wpt") + "' '" +
+                                Path(batch_name.c_str()) + "' 2>/dev/null";
+      QCOMPARE(std::system(batch.c_str()), 0);
+      const std::string saved = ReadFileBytes(Path(name.c_str()));
+      QVERIFY(saved.size() > 100000);
+      QVERIFY2(saved == ReadFileBytes(Path(batch_name.c_str())), shape);
+    }
+    QVERIFY(ReadFileBytes(Path("window-1.0.gpx")) != ReadFileBytes(Path("window-1.1.gpx")));
   }
 
  private:
