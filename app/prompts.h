@@ -1,9 +1,12 @@
-// The seam between the window and the modal dialogs it shows: asking for a file name and
-// showing a failure. QtPrompts is the real thing; tests script their own answers.
+// The seam between the window and the modal dialogs it shows: asking for a file name,
+// showing a failure or a note, and asking what to do after a failed page. QtPrompts is the
+// real thing; tests script their own answers.
 #pragma once
 
 #include <QString>
 #include <optional>
+
+#include "conversion_run.h"
 
 class QWidget;
 
@@ -37,6 +40,14 @@ class Prompts {
 
   // A modal box with an error icon and one OK button; returns when it is closed.
   virtual void ShowError(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // A modal box with an information icon and one OK button; returns when it is closed.
+  virtual void ShowInformation(QWidget* parent, const QString& title, const QString& text) = 0;
+
+  // A modal box with an error icon and a button for each of kFailedPageChoices (the first the
+  // default, the last what Escape and closing choose); returns the answer chosen.
+  [[nodiscard]] virtual AfterFailedPage AskAfterFailedPage(QWidget* parent, const QString& title,
+                                                           const QString& text) = 0;
 };
 
 }  // namespace trelka

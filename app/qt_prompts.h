@@ -18,15 +18,26 @@ class QtPrompts final : public Prompts {
   [[nodiscard]] std::optional<FileAnswer> AskFileName(QWidget* parent,
                                                       const FileRequest& request) override;
   void ShowError(QWidget* parent, const QString& title, const QString& text) override;
+  void ShowInformation(QWidget* parent, const QString& title, const QString& text) override;
+  [[nodiscard]] AfterFailedPage AskAfterFailedPage(QWidget* parent, const QString& title,
+                                                   const QString& text) override;
 
   // No default suffix, no overwrite question, no existence check, resizable, modal; the
   // request's filter entry chosen.
   [[nodiscard]] static std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent,
                                                                    const FileRequest& request);
-  // The text is shown as plain text: failure messages may quote what a server sent.
+  // Every box shows its text as plain text: failure messages may quote what a server sent.
   [[nodiscard]] static std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent,
                                                                  const QString& title,
                                                                  const QString& text);
+  [[nodiscard]] static std::unique_ptr<QMessageBox> MakeInformationBox(QWidget* parent,
+                                                                       const QString& title,
+                                                                       const QString& text);
+  // The buttons carry their answers in the property kAnswerProperty.
+  [[nodiscard]] static std::unique_ptr<QMessageBox> MakeFailedPageBox(QWidget* parent,
+                                                                      const QString& title,
+                                                                      const QString& text);
+  static constexpr char kAnswerProperty[] = "answer";
 
   // "description|pattern|..." as Qt's "description (pattern)" entries; ";" between patterns
   // becomes the blank Qt separates them with.

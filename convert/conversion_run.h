@@ -22,16 +22,34 @@
 
 namespace trelka {
 
+// Where a waypoint stands in its run: its number as progress counts it, and the run's total.
+struct RunPosition {
+  int index = 0;
+  int total = 0;
+};
+
+// What a run does after a failed page that on_failed_page took.
+enum class AfterFailedPage {
+  kSkip,    // the waypoint gets no element and the run goes on
+  kRetry,   // the same page is requested again
+  kEndRun,  // the run fails with the page's failure, as without on_failed_page
+};
+
 struct RunSettings {
   // Scheme and host (and port) of the page service, as "http://host[:port]".
   std::string page_service_address;
   // Requests in flight at most, 1 to 8: while a page is worked on, this many are fetched.
   int connections = 1;
   // When set, a page whose request failed with a Failure other than a file's is passed to it,
-  // on the run's thread and in waypoint order, and the run goes on without its element. When
-  // empty, the first failed page ends the run.
-  std::function<void(const WaypointRecord& waypoint, const std::exception_ptr& failure)>
+  // on the run's thread and in waypoint order, and the run does what it answers; the run
+  // waits meanwhile. When empty, the first failed page ends the run.
+  std::function<AfterFailedPage(const WaypointRecord& waypoint, RunPosition position,
+                                const std::exception_ptr& failure)>
       on_failed_page = {};
+  // When set, told of each page without the cache name marker (its waypoint gets no element),
+  // on the run's thread and in waypoint order.
+  std::function<void(const WaypointRecord& waypoint, RunPosition position)> on_page_without_name =
+      {};
   // The document's shape.
   GpxShape shape = GpxShape::kGpx11;
   // GPX 1.0: where a cache's page is on the catalogue's site, as "https://host/path/"; the id

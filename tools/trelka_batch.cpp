@@ -325,9 +325,11 @@ int main(int argc, char** argv) {
     int skipped = 0;
     if (options.keep_going) {
       settings.on_failed_page = [&](const trelka::WaypointRecord& waypoint,
+                                    trelka::RunPosition /*position*/,
                                     const std::exception_ptr& failure) {
         ++skipped;
         window.Say(SkippedLine(waypoint, failure));
+        return trelka::AfterFailedPage::kSkip;
       };
     }
     trelka::Run(WaypointPath(options), window, pages.Pages(), settings, document, never_cancelled);
