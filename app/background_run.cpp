@@ -3,15 +3,20 @@
 #include <QCoreApplication>
 #include <utility>
 
+#include "build_config.h"
+
 namespace trelka {
 
 BackgroundRun::BackgroundRun(Window& window, PageSource& pages, std::string page_service_address,
-                             Utf8Document& result_document, Ended ended)
+                             Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended)
     : window_(window),
       pages_(pages),
       settings_{std::move(page_service_address), 1},
       result_document_(result_document),
       ended_(std::move(ended)) {
+  // Both shapes from every run, so that saving either makes no request.
+  settings_.cache_page_address = kCachePageAddress;
+  settings_.gpx10_edits = &gpx10_edits;
   settings_.on_failed_page = [this](const WaypointRecord& waypoint, RunPosition position,
                                     const std::exception_ptr& failure) {
     return AskAcross(waypoint, position, failure);

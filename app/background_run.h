@@ -44,9 +44,10 @@ class BackgroundRun final : public QObject, private RunWindow {
   static constexpr std::chrono::milliseconds kCancelCheck{20};
 
   // Pages come from pages at page_service_address, one connection at a time; each run fills
-  // result_document, which it alone touches while it goes on.
+  // result_document in GPX 1.1 and gpx10_edits with what turns it into GPX 1.0, which it alone
+  // touches while it goes on.
   explicit BackgroundRun(Window& window, PageSource& pages, std::string page_service_address,
-                         Utf8Document& result_document, Ended ended);
+                         Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended);
   ~BackgroundRun() override;
   BackgroundRun(const BackgroundRun&) = delete;
   BackgroundRun& operator=(const BackgroundRun&) = delete;

@@ -23,8 +23,8 @@ FileDialog::FileDialog(Prompts& prompts, Prompts::FileKind kind,
                        std::span<const FileFilter> filters, const std::string& file_name)
     : prompts_(prompts), kind_(kind), filter_(FilterText(filters)), file_name_(file_name) {}
 
-std::optional<QString> FileDialog::Execute(QWidget* parent) {
-  return prompts_.AskFileName(parent, {kind_, filter_, FileName()});
+std::optional<Prompts::FileAnswer> FileDialog::Execute(QWidget* parent, int filter_index) {
+  return prompts_.AskFileName(parent, {kind_, filter_, FileName(), filter_index});
 }
 
 }  // namespace trelka

@@ -19,8 +19,9 @@ class FileDialog {
   FileDialog(Prompts& prompts, Prompts::FileKind kind, std::span<const FileFilter> filters,
              const std::string& file_name);
 
-  // Shows the dialog; the accepted name, or nothing when it was cancelled.
-  [[nodiscard]] std::optional<QString> Execute(QWidget* parent);
+  // Shows the dialog with the entry filter_index chosen; the accepted name and the entry then
+  // chosen, or nothing when it was cancelled.
+  [[nodiscard]] std::optional<Prompts::FileAnswer> Execute(QWidget* parent, int filter_index = 0);
 
   // The name the dialog shows when it opens next.
   [[nodiscard]] QString FileName() const { return QString::fromStdString(file_name_); }

@@ -22,13 +22,21 @@ class Prompts {
     QString filter;
     // Shown pre-filled; empty for none.
     QString file_name;
+    // The filter entry shown chosen, from 0.
+    int filter_index = 0;
+  };
+
+  struct FileAnswer {
+    QString name;
+    // The filter entry chosen when the name was accepted, from 0.
+    int filter_index = 0;
   };
 
   virtual ~Prompts() = default;
 
   // The name the user accepted, or nothing when the dialog was cancelled.
-  [[nodiscard]] virtual std::optional<QString> AskFileName(QWidget* parent,
-                                                           const FileRequest& request) = 0;
+  [[nodiscard]] virtual std::optional<FileAnswer> AskFileName(QWidget* parent,
+                                                              const FileRequest& request) = 0;
 
   // A modal box with an error icon and one OK button; returns when it is closed.
   virtual void ShowError(QWidget* parent, const QString& title, const QString& text) = 0;

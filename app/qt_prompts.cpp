@@ -21,6 +21,16 @@ QStringList QtPrompts::NameFilters(const QString& filter) {
   return filters;
 }
 
+int QtPrompts::EntryIndex(const QStringList& name_filters, const QString& selected) {
+  for (qsizetype i = 0; i < name_filters.size(); ++i) {
+    if (name_filters[i] == selected ||
+        name_filters[i].startsWith(selected + QStringLiteral(" ("))) {
+      return static_cast<int>(i);
+    }
+  }
+  return 0;
+}
+
 std::unique_ptr<QFileDialog> QtPrompts::MakeFileDialog(QWidget* parent,
                                                        const FileRequest& request) {
   auto dialog = std::make_unique<QFileDialog>(parent);
@@ -28,22 +38,29 @@ std::unique_ptr<QFileDialog> QtPrompts::MakeFileDialog(QWidget* parent,
                                                         : QFileDialog::AcceptSave);
   // The file button's handler tests existence itself.
   dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setNameFilters(NameFilters(request.filter));
+  const QStringList filters = NameFilters(request.filter);
+  dialog->setNameFilters(filters);
   dialog->setOption(QFileDialog::HideNameFilterDetails, true);
   dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog->setDefaultSuffix(QString());
   dialog->setSizeGripEnabled(true);
   dialog->setWindowModality(Qt::ApplicationModal);
+  // After the options: hiding the patterns fills the list of entries anew.
+  if (request.filter_index > 0 && request.filter_index < filters.size()) {
+    dialog->selectNameFilter(filters[request.filter_index]);
+  }
   if (!request.file_name.isEmpty()) dialog->selectFile(request.file_name);
   return dialog;
 }
 
-std::optional<QString> QtPrompts::AskFileName(QWidget* parent, const FileRequest& request) {
+std::optional<Prompts::FileAnswer> QtPrompts::AskFileName(QWidget* parent,
+                                                          const FileRequest& request) {
   const auto dialog = MakeFileDialog(parent, request);
   if (dialog->exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog->selectedFiles();
   if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
-  return files.front();
+  return FileAnswer{files.front(),
+                    EntryIndex(NameFilters(request.filter), dialog->selectedNameFilter())};
 }
 
 namespace {

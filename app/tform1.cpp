@@ -124,7 +124,7 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
       prompts_(prompts),
       application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())),
       kept_pages_(IdHTTP1, kKeptPageBytes),
-      run_(*this, kept_pages_, std::move(page_service_address), ResultDocument,
+      run_(*this, kept_pages_, std::move(page_service_address), ResultDocument, ResultGpx10Edits,
            [this](std::future<void> outcome) { RunEnded(std::move(outcome)); }) {
   setObjectName(QStringLiteral("Form1"));
   Button1->setObjectName(QStringLiteral("Button1"));
@@ -212,18 +212,23 @@ void TForm1::Button1Click(QObject* /*Sender*/) {
       StopRun();
       return;
     }
-    const std::optional<QString> name = OpenDialog1.Execute(this);
-    if (!name) return;
-    StartRun(logic_.OpenAccepted(name->toStdString()));
+    const auto answer = OpenDialog1.Execute(this);
+    if (!answer) return;
+    StartRun(logic_.OpenAccepted(answer->name.toStdString()));
   });
 }
 
 void TForm1::Button2Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] {
-    const std::optional<QString> name = SaveDialog1.Execute(this);
-    if (!name) return;
-    logic_.SaveAccepted(name->toStdString());
-    trelka::SaveDocument(ResultDocument, LocalPath(logic_.SaveDialogName()));
+    const auto answer = SaveDialog1.Execute(this, logic_.SaveDialogEntry());
+    if (!answer) return;
+    logic_.SaveAccepted(answer->name.toStdString(), answer->filter_index);
+    const std::string path = LocalPath(logic_.SaveDialogName());
+    if (logic_.SaveShape() == trelka::GpxShape::kGpx10) {
+      trelka::SaveDocument(ResultDocument, ResultGpx10Edits, path);
+    } else {
+      trelka::SaveDocument(ResultDocument, path);
+    }
     logic_.Saved();
     ShowControls();
   });

@@ -22,6 +22,7 @@
 #include "kept_pages.h"
 #include "page_client.h"
 #include "prompts.h"
+#include "shape_edits.h"
 #include "utf8_document.h"
 #include "window_logic.h"
 
@@ -70,8 +71,10 @@ class TForm1 final : public QWidget, public trelka::BackgroundRun::Window {
   QLabel* const Label1;
   QCheckBox* const CheckBox1;
 
-  // Replaced by every run, written by the save button. Empty until the first run.
+  // Replaced by every run, written by the save button. Empty until the first run. It holds
+  // GPX 1.1; ResultGpx10Edits turn it into GPX 1.0, which SaveDialog1's second entry saves.
   trelka::Utf8Document ResultDocument;
+  trelka::ShapeEdits ResultGpx10Edits;
 
  protected:
   // Closing during a run stops it; the window closes at once, showing nothing of the run.

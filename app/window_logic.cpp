@@ -84,7 +84,10 @@ WindowLogic::OutsideFiles WindowLogic::FilesFromOutside(const std::vector<std::s
   return {{}, std::move(note), StartRun(names.front())};
 }
 
-void WindowLogic::SaveAccepted(const std::string& name) { save_name_ = name; }
+void WindowLogic::SaveAccepted(const std::string& name, int entry) {
+  save_name_ = name;
+  save_entry_ = entry >= 0 && static_cast<std::size_t>(entry) < kSaveShapes.size() ? entry : 0;
+}
 
 void WindowLogic::Saved() {
   if (state_ == State::kConverted || state_ == State::kSaved) state_ = State::kSaved;

@@ -26,9 +26,15 @@ struct FileFilter {
   std::string_view pattern;
 };
 
-// The open dialog's one entry; the save dialog's entries, the first chosen at start.
+// The open dialog's one entry; the save dialog's entries, the first chosen at start, and the
+// shape of the document each saves: GPX 1.1, and the GPX 1.0 that geocaching apps and
+// handhelds read in full.
 inline constexpr FileFilter kWaypointFilter{"файлы Wpt ", "*.wpt"};
-inline constexpr std::array<FileFilter, 1> kSaveFilters{{{"Файлы GPX", "*.gpx"}}};
+inline constexpr std::array<FileFilter, 2> kSaveFilters{{
+    {"Файлы GPX", "*.gpx"},
+    {"Файлы GPX 1.0 (c:geo, навигаторы)", "*.gpx"},
+}};
+inline constexpr std::array<GpxShape, 2> kSaveShapes{GpxShape::kGpx11, GpxShape::kGpx10};
 
 // A choice offered after a failed page, with the text of its button.
 struct FailedPageChoice {
@@ -107,6 +113,11 @@ class WindowLogic {
   // What each dialog shows pre-filled when it opens next.
   [[nodiscard]] const std::string& OpenDialogName() const { return open_name_; }
   [[nodiscard]] const std::string& SaveDialogName() const { return save_name_; }
+  // The save dialog's entry chosen when it opens next (0 at start), and the shape it saves.
+  [[nodiscard]] int SaveDialogEntry() const { return save_entry_; }
+  [[nodiscard]] GpxShape SaveShape() const {
+    return kSaveShapes[static_cast<std::size_t>(save_entry_)];
+  }
 
   // The user.
   [[nodiscard]] FileButtonAction FileButton() const;
@@ -116,8 +127,9 @@ class WindowLogic {
   // Names from outside, as if the first had been accepted in the open dialog; but a name that
   // is no existing file is a failure, and further names are said to be left alone.
   [[nodiscard]] OutsideFiles FilesFromOutside(const std::vector<std::string>& names);
-  // The save dialog accepted name, which it remembers; Saved follows once the file is written.
-  void SaveAccepted(const std::string& name);
+  // The save dialog accepted name with the entry entry chosen, both of which it remembers (an
+  // entry it does not have counts as the first); Saved follows once the file is written.
+  void SaveAccepted(const std::string& name, int entry = 0);
   void Saved();
   // The check box was toggled to checked. Back at the state the shown document was made with,
   // saving is possible again; at any other, it is not.
@@ -152,6 +164,7 @@ class WindowLogic {
   std::string label_;
   std::string open_name_;
   std::string save_name_;
+  int save_entry_ = 0;
   bool checked_ = false;
   bool made_with_terrain_ = false;  // the check box when the shown document was made
   std::string run_path_;

@@ -95,6 +95,12 @@ std::string Cp1251ToUtf8(std::string_view text) {
   return out;
 }
 
+std::string ValidUtf8(std::string_view bytes) {
+  thread_local const Converter from = Open("UTF-8");
+  thread_local const Converter to = Open("UTF-8");
+  return Convert(bytes, to.get(), from.get());
+}
+
 std::string Utf8ToCp1251(std::string_view text) {
   thread_local const Converter from = Open("UTF-8");
   thread_local const Converter to = [] {

@@ -4,9 +4,9 @@
 
 #include "cache_record.h"
 #include "failure.h"
+#include "gpx10_values.h"
 #include "gpx_document.h"
 #include "http_url.h"
-#include "line_writer.h"
 #include "page_extraction.h"
 #include "page_pipeline.h"
 #include "waypoint_file.h"
@@ -50,8 +50,15 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
   WaypointReader lines(bytes);
   lines.SkipLines(kWaypointHeaderLines);
 
-  LineWriter document(result_document);
-  StartDocument(document);
+  GpxSettings gpx{settings.shape, settings.cache_page_address,
+                  settings.document_name.value_or(DocumentNameOf(path)), std::nullopt};
+  if (settings.gpx10_edits != nullptr || settings.shape == GpxShape::kGpx10) {
+    gpx.bounds = WaypointBounds(bytes);
+  }
+  GpxWriter document = settings.gpx10_edits != nullptr
+                           ? GpxWriter(result_document, *settings.gpx10_edits, std::move(gpx))
+                           : GpxWriter(result_document, std::move(gpx));
+  document.Start();
 
   pages.StartRun();
   PagePipeline pipeline(pages, lines, settings.page_service_address, settings.connections, cancel,
@@ -69,12 +76,12 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
     const auto cache = Extract(*page, window.ReadCheckBox());
     page.reset();  // nothing of a page outlives its element
     if (cache) {
-      AppendWaypoint(document, fetched.waypoint, *cache);
+      document.Append(fetched.waypoint, *cache);
     } else if (settings.on_page_without_name) {
       settings.on_page_without_name(fetched.waypoint, position);
     }
   }
-  FinishDocument(document);
+  document.Finish();
 }
 
 }  // namespace
@@ -82,12 +89,14 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
 void Run(const std::string& path, RunWindow& window, PageSource& pages, const RunSettings& settings,
          Utf8Document& result_document, const CancelSignal& cancel) {
   result_document.Clear();
+  if (settings.gpx10_edits != nullptr) settings.gpx10_edits->Clear();
   window.DisableCheckBox();
   window.DisableSaveButton();
   try {
     Convert(path, window, pages, settings, result_document, cancel);
   } catch (...) {
     result_document.Clear();
+    if (settings.gpx10_edits != nullptr) settings.gpx10_edits->Clear();
     throw;
   }
   window.EnableSaveButton();

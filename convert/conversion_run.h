@@ -9,11 +9,14 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "cancel_signal.h"
+#include "gpx_document.h"
 #include "page_source.h"
 #include "run_window.h"
+#include "shape_edits.h"
 #include "utf8_document.h"
 #include "waypoint_record.h"
 
@@ -47,12 +50,23 @@ struct RunSettings {
   // on the run's thread and in waypoint order.
   std::function<void(const WaypointRecord& waypoint, RunPosition position)> on_page_without_name =
       {};
+  // The document's shape.
+  GpxShape shape = GpxShape::kGpx11;
+  // GPX 1.0: where a cache's page is on the catalogue's site, as "https://host/path/"; the id
+  // follows.
+  std::string cache_page_address = {};
+  // GPX 1.0: the document's name; unset, the waypoint file's (DocumentNameOf).
+  std::optional<std::string> document_name = {};
+  // When set, the document is GPX 1.1 and this receives the edits that turn it into GPX 1.0,
+  // so that either shape can be saved after one run; shape is not looked at. The document
+  // must then keep its whole text (no spill).
+  ShapeEdits* gpx10_edits = nullptr;
 };
 
 // Converts the waypoint file at path into result_document, which is emptied first and holds
 // the document when the run returns (or, with a spill, has passed it all on but the last
-// block). A failure empties it and propagates, but for a failed page that
-// settings.on_failed_page takes; so does RunCancelled, once cancel is signalled, within
+// block); so do settings.gpx10_edits. A failure empties them and propagates, but for a failed page
+// that settings.on_failed_page takes; so does RunCancelled, once cancel is signalled, within
 // milliseconds.
 void Run(const std::string& path, RunWindow& window, PageSource& pages, const RunSettings& settings,
          Utf8Document& result_document, const CancelSignal& cancel);

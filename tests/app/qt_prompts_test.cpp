@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <utility>
 
 #include "qt_translation.h"
 
@@ -50,12 +51,30 @@ class QtPromptsTest final : public QObject {
     QCOMPARE(dialog->directory().absolutePath(), QDir::temp().absolutePath());
   }
 
+  // The entry the request names is shown chosen, and the dialog's report of it (without its
+  // patterns, which the dialog hides) reads back as its index.
+  void fileDialogChoosesTheRequestedEntry() {
+    const QString filter =
+        QStringLiteral("Файлы GPX|*.gpx|Файлы GPX 1.0 (c:geo, навигаторы)|*.gpx");
+    const QStringList entries = QtPrompts::NameFilters(filter);
+    for (const auto& [asked, shown] : {std::pair{0, 0}, std::pair{1, 1}, std::pair{5, 0}}) {
+      const auto dialog =
+          QtPrompts::MakeFileDialog(nullptr, {Prompts::FileKind::kSave, filter, {}, asked});
+      QCOMPARE(QtPrompts::EntryIndex(entries, dialog->selectedNameFilter()), shown);
+    }
+    QCOMPARE(QtPrompts::EntryIndex(entries, entries.at(1)), 1);
+    QCOMPARE(QtPrompts::EntryIndex(entries, QStringLiteral("Файлы")), 0);
+  }
+
   void nameFilters_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("filters");
     QTest::newRow("two entries") << "Wpt|*.wpt|All|*.*" << QStringList{"Wpt (*.wpt)", "All (*.*)"};
     QTest::newRow("several patterns") << "Maps|*.wpt;*.gpx" << QStringList{"Maps (*.wpt *.gpx)"};
     QTest::newRow("a lone description is no entry") << "Wpt" << QStringList{};
+    QTest::newRow("parentheses in a description")
+        << "GPX|*.gpx|GPX 1.0 (c:geo)|*.gpx"
+        << QStringList{"GPX (*.gpx)", "GPX 1.0 (c:geo) (*.gpx)"};
   }
   void nameFilters() {
     QFETCH(QString, filter);

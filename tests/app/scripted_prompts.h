@@ -22,13 +22,16 @@ class ScriptedPrompts final : public Prompts {
 
   ScriptedPrompts() = default;
 
-  // The next dialog accepts name; CancelNext makes it cancel.
-  void AcceptNext(const QString& name) { answers.push_back({true, name}); }
-  void CancelNext() { answers.push_back({false, {}}); }
+  // The next dialog accepts name, with the filter entry filter_index chosen; CancelNext makes
+  // it cancel.
+  void AcceptNext(const QString& name, int filter_index = 0) {
+    answers.push_back({true, name, filter_index});
+  }
+  void CancelNext() { answers.push_back({false, {}, 0}); }
   // The next failed page is answered with answer.
   void AnswerNextFailedPage(AfterFailedPage answer) { failed_page_answers.push_back(answer); }
 
-  std::optional<QString> AskFileName(QWidget* /*parent*/, const FileRequest& request) override {
+  std::optional<FileAnswer> AskFileName(QWidget* /*parent*/, const FileRequest& request) override {
     requests.push_back(request);
     if (answers.empty()) {
       unexpected_dialogs++;
@@ -37,7 +40,7 @@ class ScriptedPrompts final : public Prompts {
     const Answer answer = answers.front();
     answers.pop_front();
     if (!answer.accept) return std::nullopt;
-    return answer.name;
+    return FileAnswer{answer.name, answer.filter_index};
   }
   void ShowError(QWidget* /*parent*/, const QString& title, const QString& text) override {
     errors.push_back({title, text});
@@ -60,6 +63,7 @@ class ScriptedPrompts final : public Prompts {
   struct Answer {
     bool accept = false;
     QString name;
+    int filter_index = 0;
   };
   std::deque<Answer> answers;
   std::deque<AfterFailedPage> failed_page_answers;

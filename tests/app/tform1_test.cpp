@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "application_title.h"
@@ -62,6 +63,9 @@ enum class Input { kCommandLine, kDrop };
 enum class Before { kEndRun, kStop, kToggle };
 
 using Answers = std::vector<trelka::AfterFailedPage>;
+
+const QString kSaveFilter =
+    QStringLiteral("Файлы GPX|*.gpx|Файлы GPX 1.0 (c:geo, навигаторы)|*.gpx");
 
 constexpr std::string_view kWptHeader =
     "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n";
@@ -166,6 +170,7 @@ class TForm1Test final : public QObject {
   void keptPages_data();
   void keptPages();
   void savedBytes();
+  void savedShapes();
   void dialogsRememberNames();
   void failedSaveLeavesEarlierFile_data();
   void failedSaveLeavesEarlierFile();
@@ -194,8 +199,9 @@ class TForm1Test final : public QObject {
     Click(form_->Button1);
     WaitIdle();
   }
-  void Save(const QString& path) {
-    prompts_->AcceptNext(path);
+  // Saves under path, with the save dialog's filter entry filter_index chosen.
+  void Save(const QString& path, int filter_index = 0) {
+    prompts_->AcceptNext(path, filter_index);
     Click(form_->Button2);
   }
   void Reach(State state);
@@ -363,7 +369,7 @@ void TForm1Test::startState() {
   QCOMPARE(form_->OpenDialog1.FileName(), QString());
   QCOMPARE(form_->SaveDialog1.FileName(), QString());
   QCOMPARE(form_->OpenDialog1.Filter(), QStringLiteral("файлы Wpt |*.wpt"));
-  QCOMPARE(form_->SaveDialog1.Filter(), QStringLiteral("Файлы GPX|*.gpx"));
+  QCOMPARE(form_->SaveDialog1.Filter(), kSaveFilter);
 }
 
 void TForm1Test::layout_data() {
@@ -771,12 +777,42 @@ void TForm1Test::savedBytes() {
   QVERIFY(!std::filesystem::exists(Path("no-extension.gpx")));
 }
 
+// The save dialog's second entry writes GPX 1.0, the first GPX 1.1, in any order and from the
+// one run: saving asks the page service for nothing.
+void TForm1Test::savedShapes() {
+  Convert(three_);
+  const std::size_t requests = server_->RequestLines().size();
+  Save(QPath("gpx10.gpx"), 1);
+  Save(QPath("gpx11.gpx"), 0);
+  Save(QPath("gpx10-again.gpx"), 1);
+  QVERIFY(prompts_->errors.empty());
+  QCOMPARE(server_->RequestLines().size(), requests);
+
+  const std::string gpx10 = ReadFileBytes(Path("gpx10.gpx"));
+  QCOMPARE(gpx10, form_->ResultGpx10Edits.Apply(form_->ResultDocument) + "\r\n");
+  QVERIFY(gpx10.find("<gpx xmlns=\"http://www.topografix.com/GPX/1/0\" version=\"1.0\"") !=
+          std::string::npos);
+  QVERIFY(gpx10.find("<name>three</name>") != std::string::npos);
+  QVERIFY(gpx10.find("<name>TR22</name>") != std::string::npos);
+  QVERIFY(gpx10.ends_with("</gpx>\r\n\r\n"));
+  QCOMPARE(trelka::testing::XmlProblem(gpx10), std::string());
+  QCOMPARE(ReadFileBytes(Path("gpx10-again.gpx")), gpx10);
+  QCOMPARE(ReadFileBytes(Path("gpx11.gpx")), form_->ResultDocument.Text() + "\r\n");
+
+  // A new run replaces both shapes.
+  Convert(empty_);
+  Save(QPath("empty10.gpx"), 1);
+  const std::string empty10 = ReadFileBytes(Path("empty10.gpx"));
+  QVERIFY(empty10.find("<name>empty</name>") != std::string::npos);
+  QVERIFY(empty10.find("<wpt") == std::string::npos);
+}
+
 void TForm1Test::dialogsRememberNames() {
   Convert(three_);
   prompts_->CancelNext();
   Click(form_->Button1);
   Convert(empty_);
-  Save(QPath("a.gpx"));
+  Save(QPath("a.gpx"), 1);
   prompts_->CancelNext();
   Click(form_->Button2);
   Save(QPath("b.gpx"));
@@ -784,17 +820,19 @@ void TForm1Test::dialogsRememberNames() {
   const auto& asked = prompts_->requests;
   QCOMPARE(asked.size(), std::size_t{6});
   using Kind = trelka::Prompts::FileKind;
-  // The save dialog starts at the waypoint file's folder and name, with ".gpx".
-  const std::vector<std::pair<Kind, QString>> expected = {
-      {Kind::kOpen, QString()},      {Kind::kOpen, three_},
-      {Kind::kOpen, three_},         {Kind::kSave, QPath("empty.gpx")},
-      {Kind::kSave, QPath("a.gpx")}, {Kind::kSave, QPath("a.gpx")},
+  // The save dialog starts at the waypoint file's folder and name, with ".gpx", and keeps
+  // the entry chosen as it keeps the name.
+  const std::vector<std::tuple<Kind, QString, int>> expected = {
+      {Kind::kOpen, QString(), 0},      {Kind::kOpen, three_, 0},
+      {Kind::kOpen, three_, 0},         {Kind::kSave, QPath("empty.gpx"), 0},
+      {Kind::kSave, QPath("a.gpx"), 1}, {Kind::kSave, QPath("a.gpx"), 1},
   };
   for (std::size_t i = 0; i < asked.size(); ++i) {
-    QCOMPARE(asked[i].kind, expected[i].first);
-    QCOMPARE(asked[i].file_name, expected[i].second);
-    QCOMPARE(asked[i].filter, asked[i].kind == Kind::kOpen ? QStringLiteral("файлы Wpt |*.wpt")
-                                                           : QStringLiteral("Файлы GPX|*.gpx"));
+    QCOMPARE(asked[i].kind, std::get<0>(expected[i]));
+    QCOMPARE(asked[i].file_name, std::get<1>(expected[i]));
+    QCOMPARE(asked[i].filter_index, std::get<2>(expected[i]));
+    QCOMPARE(asked[i].filter,
+             asked[i].kind == Kind::kOpen ? QStringLiteral("файлы Wpt |*.wpt") : kSaveFilter);
   }
   QCOMPARE(form_->SaveDialog1.FileName(), QPath("b.gpx"));
 }

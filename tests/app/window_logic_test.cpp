@@ -247,6 +247,26 @@ TEST_F(WindowLogicTest, DialogNames) {
   EXPECT_EQ(logic.SaveDialogName(), "/maps/other.gpx");
 }
 
+// The save dialog's entry chosen last is chosen again, through later runs, and says the shape;
+// an entry the dialog does not have counts as the first.
+TEST_F(WindowLogicTest, SaveEntryChoosesTheShape) {
+  EXPECT_EQ(logic.SaveDialogEntry(), 0);
+  EXPECT_EQ(logic.SaveShape(), GpxShape::kGpx11);
+  (void)logic.OpenAccepted(kFile);
+  (void)logic.RunSucceeded();
+  logic.SaveAccepted("/out/a", 1);
+  EXPECT_EQ(logic.SaveShape(), GpxShape::kGpx10);
+  logic.Saved();
+  (void)logic.OpenAccepted(kFile);
+  (void)logic.RunSucceeded();
+  EXPECT_EQ(logic.SaveDialogEntry(), 1);
+  for (const int entry : {0, 2, -1}) {
+    logic.SaveAccepted("/out/b", entry);
+    EXPECT_EQ(logic.SaveDialogEntry(), 0) << entry;
+    EXPECT_EQ(logic.SaveShape(), GpxShape::kGpx11) << entry;
+  }
+}
+
 TEST(SuggestedSaveNameTest, ReplacesTheExtensionOfTheName) {
   const struct {
     const char* path;

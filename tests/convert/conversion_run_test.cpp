@@ -182,6 +182,36 @@ TEST(ConversionRunTest, PagesWithoutNameMarkerAreSkippedAndTitlesStayText) {
   EXPECT_EQ(outcome.without_name, (std::vector<std::string>{"11 at 1 of 3", "33 at 3 of 3"}));
 }
 
+// GPX 1.0 takes its name from the waypoint file's (or from the settings) and its bounds from
+// the waypoint lines, those whose page gave no element among them.
+TEST(ConversionRunTest, Gpx10NameAndBoundsFromTheWaypointFile) {
+  const struct {
+    std::optional<std::string> name;
+    const char* header_end;
+  } rows[] = {
+      {std::nullopt, R"(<name>run</name><bounds minlat="1" minlon="2" maxlat="5" maxlon="6"/>)"},
+      {"", R"(creator="Trelka" xmlns:xsi=)"},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    const auto path = dir.Write("run.wpt", std::string(kHeader) + std::string(kThree));
+    RecordingWindow window;
+    ScriptedPages pages;
+    pages.pages = {"<html>no such cache</html>"};
+    Utf8Document result;
+    RunSettings settings{std::string(kService), 1};
+    settings.shape = GpxShape::kGpx10;
+    settings.cache_page_address = "https://site.test/";
+    settings.document_name = row.name;
+    const CancelSignal cancel;
+    trelka::Run(path, window, pages, settings, result, cancel);
+    const std::string document = result.Text();
+    EXPECT_NE(document.find(row.header_end), std::string::npos) << document;
+    EXPECT_EQ(document.find("<wpt lat=\"1\""), std::string::npos);
+    EXPECT_NE(document.find("<url>https://site.test/33</url>"), std::string::npos);
+  }
+}
+
 TEST(ConversionRunTest, NoWaypointsStillEnableSaving) {
   ScriptedPages pages;
   const Outcome outcome = RunOn("", pages);
@@ -295,11 +325,17 @@ TEST(ConversionRunTest, MissingFileFailsAfterTheControlsAreDisabled) {
   ScriptedPages pages;
   Utf8Document result;
   result.Append("earlier result");
+  ShapeEdits gpx10;
+  gpx10.Replacements().Append("earlier edit");
+  gpx10.Add(0, 1, 12);
+  RunSettings settings{std::string(kService), 1};
+  settings.gpx10_edits = &gpx10;
   const CancelSignal cancel;
-  EXPECT_THROW(trelka::Run((dir.Path() / "gone.wpt").string(), window, pages,
-                           {std::string(kService), 1}, result, cancel),
-               FileFailure);
+  EXPECT_THROW(
+      trelka::Run((dir.Path() / "gone.wpt").string(), window, pages, settings, result, cancel),
+      FileFailure);
   EXPECT_TRUE(result.Empty());
+  EXPECT_EQ(gpx10.Apply(result), "");
   EXPECT_EQ(window.events, (std::vector<std::string>{"disable check box", "disable save"}));
 }
 

@@ -1,12 +1,14 @@
-// The window end to end: TForm1 converts a generated catalogue from nginx, and the file its
-// save button writes is byte for byte what trelka-batch writes for the same catalogue, also
-// when a page is missing and the window is told to skip it (trelka-batch's --keep-going).
+// The window end to end: TForm1 converts a generated catalogue from nginx, and the files its
+// save button writes after that one run, in GPX 1.0 and in GPX 1.1, are byte for byte what
+// trelka-batch writes for the same catalogue with --gpx 1.0 and --gpx 1.1, also when a page
+// is missing and the window is told to skip it (trelka-batch's --keep-going).
 #include <sys/wait.h>
 
 #include <QTest>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "nginx_server.h"
 #include "scripted_prompts.h"
@@ -83,8 +85,11 @@ class WindowEndToEndTest : public QObject {
     // The run goes on its own thread; the file button reads "Файл Wpt" again when it has ended.
     QTRY_COMPARE_WITH_TIMEOUT(form.Button1->text(), QStringLiteral("Файл Wpt"), 120000);
     QVERIFY(form.Button2->isEnabled());
-    prompts.AcceptNext(QString::fromStdString(Path("window.gpx")));
-    QTest::mouseClick(form.Button2, Qt::LeftButton);
+    // Both shapes from the one run, by the save dialog's entries.
+    for (const auto& [shape, entry] : kShapes) {
+      prompts.AcceptNext(QString::fromStdString(Path("window-", shape)), entry);
+      QTest::mouseClick(form.Button2, Qt::LeftButton);
+    }
     QVERIFY(prompts.errors.empty());
     QCOMPARE(prompts.unexpected_dialogs, 0);
     if (large) {
@@ -102,20 +107,30 @@ class WindowEndToEndTest : public QObject {
               .arg(kLargeCount)));
     }
 
-    const std::string batch = std::string("'") + TRELKA_BATCH + "' " +
-                              (terrain ? "--terrain " : "") + (large ? "--keep-going " : "") +
-                              "--service " + address + " '" + wpt + "' '" + Path("batch.gpx") +
-                              "' 2>/dev/null";
-    const int status = std::system(batch.c_str());
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), large ? 3 : 0);  // 3: some caches were skipped
-    const std::string saved = ReadFileBytes(Path("window.gpx"));
-    QVERIFY(saved.size() > 100000);
-    QVERIFY(saved == ReadFileBytes(Path("batch.gpx")));
+    for (const auto& [shape, entry] : kShapes) {
+      const std::string batch = std::string("'") + TRELKA_BATCH + "' " +
+                                (terrain ? "--terrain " : "") + (large ? "--keep-going " : "") +
+                                "--gpx " + shape + " --service " + address + " '" + wpt + "' '" +
+                                Path("batch-", shape) + "' 2>/dev/null";
+      const int status = std::system(batch.c_str());
+      QVERIFY(WIFEXITED(status));
+      QCOMPARE(WEXITSTATUS(status), large ? 3 : 0);  // 3: some caches were skipped
+      const std::string saved = ReadFileBytes(Path("window-", shape));
+      QVERIFY(saved.size() > 100000);
+      QVERIFY2(saved == ReadFileBytes(Path("batch-", shape)), shape);
+    }
+    QVERIFY(ReadFileBytes(Path("window-", "1.0")) != ReadFileBytes(Path("window-", "1.1")));
   }
 
  private:
   [[nodiscard]] std::string Path(const char* name) const { return (dir_->Path() / name).string(); }
+  // The file of a shape: prefix, the shape, ".gpx".
+  [[nodiscard]] std::string Path(const char* prefix, const char* shape) const {
+    return Path((std::string(prefix) + shape + ".gpx").c_str());
+  }
+
+  // Each shape as trelka-batch's --gpx names it, and the save dialog's entry that saves it.
+  static constexpr std::pair<const char*, int> kShapes[] = {{"1.0", 1}, {"1.1", 0}};
 
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<NginxServer> server_;
