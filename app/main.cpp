@@ -6,9 +6,9 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "atomic_write.h"
 #include "build_config.h"
-#include "heap_settings.h"
+#include "platform/atomic_write.h"
+#include "platform/heap_settings.h"
 #include "qt_prompts.h"
 #include "tform1.h"
 

@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "cancel_signal.h"
 #include "page_source.h"
+#include "platform/cancel_signal.h"
 #include "run_window.h"
 #include "utf8_document.h"
 #include "waypoint_record.h"

@@ -1,16 +1,12 @@
 #include "page_cache.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <climits>
 #include <optional>
 
-#include "atomic_write.h"
-#include "file_failure.h"
-#include "file_read.h"
 #include "http_response.h"
 #include "http_url.h"
+#include "platform/atomic_write.h"
+#include "platform/file_read.h"
+#include "platform/folder.h"
 
 namespace trelka {
 
@@ -38,10 +34,7 @@ PageCache::PageCache(PageSource& pages, std::string folder, std::string_view pag
       folder_(std::move(folder)),
       url_prefix_(CachePageUrl(page_service_address, "")),
       mode_(mode) {
-  if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST) RaiseFileFailure(errno, folder_);
-  struct stat info {};
-  if (::stat(folder_.c_str(), &info) != 0) RaiseFileFailure(errno, folder_);
-  if (!S_ISDIR(info.st_mode)) RaiseFileFailure(ENOTDIR, folder_);
+  MakeFolderIfMissing(folder_);
 }
 
 std::string PageCache::Get(const std::string& url, const CancelSignal& cancel) {
@@ -49,9 +42,9 @@ std::string PageCache::Get(const std::string& url, const CancelSignal& cancel) {
   // cannot be stored: such pages are fetched every time.
   if (!url.starts_with(url_prefix_)) return pages_.Get(url, cancel);
   const std::string name = StoredPageName(std::string_view(url).substr(url_prefix_.size()));
-  if (name.size() > NAME_MAX) return pages_.Get(url, cancel);
+  if (name.size() > kMaxFileNameLength) return pages_.Get(url, cancel);
 
-  const std::string path = folder_ + "/" + name;
+  const std::string path = PathInFolder(folder_, name);
   if (mode_ == Mode::kUseStored) {
     // No page from the service is larger; a larger file is not one this cache wrote.
     if (std::optional<std::string> stored =

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "cancel_signal.h"
 #include "page_source.h"
+#include "platform/cancel_signal.h"
 #include "run_window.h"
 
 namespace trelka::faithful {

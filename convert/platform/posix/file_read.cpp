@@ -1,4 +1,4 @@
-#include "file_read.h"
+#include "platform/file_read.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "failure.h"
-#include "file_failure.h"
-#include "system_call.h"
+#include "platform/file_failure.h"
+#include "platform/posix/system_call.h"
 
 namespace trelka {
 
@@ -46,5 +46,7 @@ std::optional<std::string> ReadFileIfPresent(const std::string& path, std::size_
     bytes.append(chunk.get(), static_cast<std::size_t>(got));
   }
 }
+
+std::string StandardInputPath() { return "/dev/stdin"; }
 
 }  // namespace trelka
