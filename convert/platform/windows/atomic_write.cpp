@@ -71,6 +71,17 @@ std::wstring RandomTemporaryName() {
   return name;
 }
 
+// ReplaceFileW wants full paths; and so the temporary file's folder is always named.
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
 [[noreturn]] void RaiseLastError(const std::string& path) {
   RaiseFileFailure(static_cast<int>(::GetLastError()), path);
 }
@@ -78,7 +89,7 @@ std::wstring RandomTemporaryName() {
 }  // namespace
 
 struct AtomicFile::Native {
-  explicit Native(const std::string& path) : path_(path), target_(WidePath(path)) {}
+  explicit Native(const std::string& path) : path_(path), target_(FullPath(WidePath(path))) {}
   ~Native() { Discard(); }
   Native(const Native&) = delete;
   Native& operator=(const Native&) = delete;
