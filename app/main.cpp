@@ -9,10 +9,13 @@
 #include "build_config.h"
 #include "platform/atomic_write.h"
 #include "platform/heap_settings.h"
+#include "platform/standard_streams.h"
 #include "qt_prompts.h"
 #include "tform1.h"
 
 int main(int argc, char** argv) {
+  trelka::ClosedStandardStreams closed;
+  if (!trelka::PrepareStandardStreams(closed)) return 1;
   trelka::InstallTemporaryFileCleanup();
   trelka::KeepFreedMemoryForReuse();
   QApplication application(argc, argv);

@@ -6,18 +6,35 @@
 // A file is named for the id as the request carries it (the text after "cid=", which is a
 // function of the id alone): every byte outside A-Z, a-z, 0-9, "-" and "_" percent-encoded,
 // then ".html". No name can leave the folder, and two names are equal only for the same
-// request.
+// request. The name is all that is resolved inside the folder, so a page is stored whatever
+// the folder's path; only a regular file is taken, and storing replaces whatever entry has
+// the name (a symbolic link itself), so nothing outside the folder is read or written.
+//
+// A folder belongs to one page service: the first run notes the service in kServiceNote, and
+// a run for another service refuses the folder.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "failure.h"
 #include "page_source.h"
+#include "platform/folder.h"
 
 namespace trelka {
 
 // The file name for the id as it stands in a request.
 [[nodiscard]] std::string StoredPageName(std::string_view id_in_request);
+
+// The file in the folder that names its page service: the address and a line feed. No page's
+// name ends in ".txt".
+inline constexpr std::string_view kServiceNote = "page-service.txt";
+
+// The folder holds the pages of another page service; the message names both.
+class PageCacheOfAnotherService : public Failure {
+ public:
+  using Failure::Failure;
+};
 
 class PageCache final : public PageSource {
  public:
@@ -27,8 +44,9 @@ class PageCache final : public PageSource {
   };
 
   // Pages not taken from folder come from pages, which must outlive this source; URLs are
-  // those of cache pages at page_service_address. Creates folder when it is missing; raises
-  // FileFailure when it cannot, or when folder is not a folder.
+  // those of cache pages at page_service_address. Creates folder when it is missing and notes
+  // the service in it. Raises FileFailure when folder cannot be made or written, or is not a
+  // folder, and PageCacheOfAnotherService when its note names another service.
   PageCache(PageSource& pages, std::string folder, std::string_view page_service_address,
             Mode mode);
 
@@ -41,7 +59,7 @@ class PageCache final : public PageSource {
 
  private:
   PageSource& pages_;
-  std::string folder_;
+  Folder folder_;
   std::string url_prefix_;  // the URL of a page but for the id
   Mode mode_;
 };

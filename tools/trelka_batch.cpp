@@ -4,9 +4,9 @@
 //                [--retries N] [--page-cache DIR [--refresh]] [--delay MS] WPT_FILE GPX_FILE
 //
 // Progress goes to stderr; the document is written to GPX_FILE with the bytes the window's
-// save button writes. A WPT_FILE of "-" is standard input. A failure leaves GPX_FILE as it
-// was and exits 1; a usage error exits 2. With --keep-going a failed page skips its cache
-// instead, and a run that skipped any exits 3.
+// save button writes. A WPT_FILE of "-" is standard input, a GPX_FILE of "-" standard output.
+// A failure leaves GPX_FILE as it was and exits 1; a usage error exits 2. With --keep-going a
+// failed page skips its cache instead, and a run that skipped any exits 3.
 
 #include <charconv>
 #include <chrono>
@@ -28,7 +28,7 @@
 #include "platform/file_read.h"
 #include "platform/heap_settings.h"
 #include "platform/program_entry.h"
-#include "platform/standard_stream.h"
+#include "platform/standard_streams.h"
 #include "progress_line.h"
 #include "retrying_pages.h"
 #include "save_document.h"
@@ -50,7 +50,7 @@ std::string Usage() {
   return std::string(
              "Usage: trelka-batch [OPTIONS] WPT_FILE GPX_FILE\n"
              "Converts the caches of an OziExplorer waypoint file into a GPX document.\n"
-             "A WPT_FILE of - reads standard input.\n"
+             "A WPT_FILE of - reads standard input, a GPX_FILE of - writes standard output.\n"
              "\n"
              "  --terrain          include the description of each cache's surroundings\n"
              "  --service ADDRESS  the page service to ask, as http://host[:port] or\n"
@@ -98,8 +98,10 @@ class BatchWindow final : public trelka::RunWindow {
   void DisableSaveButton() override {}
   // stderr is held and written out at most every kFlushEvery and at the last waypoint: a
   // line of progress per page would otherwise cost a system call per page.
+  // Progress is advisory: once its reader is gone (a write failed), it stops.
   void ShowProgress(int index, int total) override {
     total_ = total;
+    if (Err().Failed()) return;
     const auto now = std::chrono::steady_clock::now();
     const bool due = now - flushed_ >= kFlushEvery || index == total;
     if (terminal_) {
@@ -153,10 +155,17 @@ class BatchWindow final : public trelka::RunWindow {
 }
 
 // An option's value: "--name VALUE" or "--name=VALUE"; nothing when arg is not that option.
+// A separate VALUE is never another option ("--page-cache --refresh"): a value that starts
+// with "-" can be given as "--name=VALUE".
 std::optional<std::string> OptionValue(std::string_view name, int argc, char** argv, int& i) {
   const std::string_view arg = argv[i];
   if (arg == name) {
     if (i + 1 >= argc) UsageError(std::string(name) + " needs a value");
+    const std::string_view value = argv[i + 1];
+    if (value.starts_with('-') && value != "-") {
+      UsageError(std::string(name) + " needs a value, not the option " +
+                 trelka::TerminalSafeLine(value));
+    }
     return std::string(argv[++i]);
   }
   if (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=') {
@@ -277,16 +286,28 @@ class BatchPages {
   return options.waypoint_file == "-" ? trelka::StandardInputPath() : options.waypoint_file;
 }
 
+// Where the document goes: standard output as it is made, or a file replaced once complete.
+[[nodiscard]] trelka::AtomicFile OpenOutput(const Options& options) {
+  return options.gpx_file == "-" ? trelka::AtomicFile::StandardOutput()
+                                 : trelka::AtomicFile(options.gpx_file);
+}
+
 }  // namespace
 
 int trelka::Utf8Main(int argc, char** argv) {
+  trelka::ClosedStandardStreams closed;
+  if (!trelka::PrepareStandardStreams(closed)) return 1;
   trelka::InstallTemporaryFileCleanup();
   trelka::KeepFreedMemoryForReuse();
   const Options options = ParseOptions(argc, argv);
+  if (options.waypoint_file == "-" && closed.input) {
+    ShowFailure("There is no standard input to read the waypoint file from");
+    return 1;
+  }
   BatchWindow window(options.terrain);
   try {
     // Opened first, so that a GPX_FILE that cannot be written fails before any page is asked.
-    trelka::AtomicFile output(options.gpx_file);
+    trelka::AtomicFile output = OpenOutput(options);
     BatchPages pages(options);
     // Each full block of the document goes to the file as the run makes it.
     trelka::Utf8Document document([&output](std::string_view block) { output.Write(block); });
@@ -307,6 +328,13 @@ int trelka::Utf8Main(int argc, char** argv) {
     window.Say(std::to_string(skipped) + " of " + std::to_string(window.Total()) +
                " caches skipped.");
     return skipped > 0 ? 3 : 0;
+  } catch (const trelka::PageCacheOfAnotherService& refused) {
+    window.EndLine();
+    // A usage error, since the folder given is the wrong one; the folder's name is UTF-8 as
+    // given, the message windows-1251 as every failure's.
+    Err().Write("trelka-batch: --page-cache " + trelka::TerminalSafeLine(options.page_cache) +
+                ": " + trelka::TerminalSafe(trelka::Cp1251ToUtf8(refused.Message())) + "\n");
+    return 2;
   } catch (const std::exception&) {
     window.EndLine();
     ShowFailure(trelka::FailureMessageOf(std::current_exception()));

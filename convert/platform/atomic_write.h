@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/folder.h"
+
 namespace trelka {
 
 // The one owner of a file being written in full: Write() any number of times, then Commit().
@@ -26,6 +28,16 @@ class AtomicFile {
   // written is reported before any work is done. Raises FileFailure; a write-protected file is
   // "File access denied", and a symbolic link has the file it points to replaced.
   explicit AtomicFile(const std::string& path);
+
+  // The same for a file the program keeps in a folder of its own: whatever stands under that
+  // name (a symbolic link, a FIFO) is replaced itself, and nothing outside the folder is
+  // touched.
+  explicit AtomicFile(const FileInFolder& file);
+
+  // Standard output, written in place as a pipe is: there is no file to replace. Raises
+  // FileFailure when it cannot be duplicated.
+  [[nodiscard]] static AtomicFile StandardOutput();
+
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -40,12 +52,15 @@ class AtomicFile {
 
  private:
   struct Native;  // the platform's handles and names
+  explicit AtomicFile(std::unique_ptr<Native> native);
+
   std::unique_ptr<Native> native_;
 };
 
 // Writes the parts, one after the other, as the new content of the file at path, through an
 // AtomicFile. Raises FileFailure; on failure the earlier file stays whole.
 void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts);
+void WriteFileAtomically(const FileInFolder& file, std::initializer_list<std::string_view> parts);
 
 // Makes SIGINT, SIGTERM and SIGHUP (on Windows: Ctrl-C, Ctrl-Break and closing the console)
 // remove every live temporary file and then end the process as their default action would. A

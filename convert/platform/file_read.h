@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/folder.h"
+
 namespace trelka {
 
 // Every byte of the file at path, read once; nothing when there is no such file. A regular
@@ -16,6 +18,13 @@ namespace trelka {
 [[nodiscard]] std::optional<std::string> ReadFileIfPresent(const std::string& path,
                                                            std::size_t limit,
                                                            std::string_view too_large);
+
+// The same for a file the program keeps for itself, taken only when it is a regular file: a
+// symbolic link, FIFO, device or folder under that name counts as no file, and nothing there
+// can make the open block.
+[[nodiscard]] std::optional<std::string> ReadRegularFileIfPresent(const FileInFolder& file,
+                                                                  std::size_t limit,
+                                                                  std::string_view too_large);
 
 // The path ReadFileIfPresent reads standard input by ("/dev/stdin" on POSIX), so that a pipe
 // can stand in for a file.

@@ -43,13 +43,15 @@ cp "$work/terrain.gpx" "$work/batch-terrain.gpx" 2>/dev/null
 # Long runs: --keep-going, --retries, --page-cache, --refresh and --delay, over six caches
 # (small.wpt) and the same six with a missing one among them (with_missing.wpt). A row's
 # server is nginx, "stopped" (nothing listens), or "drop K HOW": a server that fails the
-# first K tries of each id by HOW (hostile_server.py pages) and logs each request.
+# first K tries of each id by HOW (hostile_server.py pages) and logs each request. The last
+# two are one page service, on one port, so that the page cache serves them alike.
 grep -av ',TR999999,' "$work/catalogue/with_missing.wpt" >"$work/catalogue/small.wpt"
 "$batch" --service "$service" "$work/catalogue/small.wpt" "$work/small.gpx" 2>/dev/null
 check "six caches convert" test "$(grep -c '<wpt ' "$work/small.gpx")" -eq 6
+row_port=$(free_loopback_port)
 # start_dropping K HOW: sets $row_service to its address; its log is $work/row.log.
 start_dropping() {
-  start_hostile "$work/row.log" pages "$work/catalogue/site" "$1" "$2"
+  HOSTILE_PORT=$row_port start_hostile "$work/row.log" pages "$work/catalogue/site" "$1" "$2"
   row_service=$hostile
 }
 asked() { grep -c "^request ${1:-}" "$work/row.log"; }
@@ -69,19 +71,37 @@ the_missing_id_asked_for_once() { test "$(asked 999999)" -eq 1 && test "$(asked)
 each_reset_reported_on_one_line() {
   test "$(grep -c 'skipped: Socket Error # 10054 Connection reset by peer\.$' "$work/row.err")" -eq 6
 }
-six_pages_stored_and_nothing_else() {
-  test "$(ls -A "$store" | wc -l)" -eq 6 && cmp -s "$store/1004.html" "$work/catalogue/site/1004.html"
+six_pages_and_the_service_stored_and_nothing_else() {
+  test "$(ls -A "$store" | grep -c '\.html$')" -eq 6 && test "$(ls -A "$store" | wc -l)" -eq 7 &&
+    cmp -s "$store/1004.html" "$work/catalogue/site/1004.html" &&
+    test "$(cat "$store/page-service.txt")" = "http://127.0.0.1:$row_port"
 }
 only_the_missing_id_asked_for() { test "$(asked)" -eq 1 && test "$(asked 999999)" -eq 1; }
 spoil_a_stored_page() { printf 'spoilt' >"$store/1002.html"; }
 every_page_asked_for_and_the_spoilt_one_replaced() {
   test "$(asked)" -eq 6 && cmp -s "$store/1002.html" "$work/catalogue/site/1002.html"
 }
+plant_a_fifo_and_a_link() {
+  rm -f "$store/1002.html" "$store/1003.html"
+  mkfifo "$store/1002.html"
+  printf 'outside' >"$work/outside.html"
+  ln -s "$work/outside.html" "$store/1003.html"
+}
+stored_as_files() {
+  cmp -s "$store/1002.html" "$work/catalogue/site/1002.html" && ! test -L "$store/1003.html" &&
+    cmp -s "$store/1003.html" "$work/catalogue/site/1003.html" &&
+    test "$(cat "$work/outside.html")" = outside
+}
+both_asked_for_and_stored_as_files() { test "$(asked)" -eq 2 && stored_as_files; }
+every_page_asked_for_and_the_links_target_kept() { test "$(asked)" -eq 6 && stored_as_files; }
+refused_naming_both_services() {
+  grep -qxF "trelka-batch: --page-cache $store: The page cache holds pages of http://127.0.0.1:$row_port, not of $service" "$work/row.err"
+}
 five_pauses_of_400_ms() { test "$took_ms" -ge 2000 && test "$took_ms" -lt 6000; }
 while IFS='|' read -r what server options wpt status expected before after; do
   case $server in
     nginx) row_service=$service ;;
-    stopped) row_service=http://127.0.0.1:$(free_loopback_port) ;;
+    stopped) row_service=http://127.0.0.1:$row_port ;;
     drop*) start_dropping ${server#drop } ;;
   esac
   [ "$before" = - ] || "$before"
@@ -101,10 +121,13 @@ retries outlast closed connections|drop 2 close|--retries 2 --connections 6|smal
 too few retries fail the run|drop 2 close|--retries 1|small|1|-|-|the_last_failure_after_two_tries
 a 404 is not retried|drop 0 close|--retries 3 --keep-going|with_missing|3|small|-|the_missing_id_asked_for_once
 keep-going without retries skips every reset|drop 1 reset|--keep-going --connections 3|small|3|-|-|each_reset_reported_on_one_line
-a page cache keeps what arrived|nginx|--keep-going --page-cache STORE|with_missing|3|small|-|six_pages_stored_and_nothing_else
+a page cache keeps what arrived|drop 0 close|--keep-going --page-cache STORE|with_missing|3|small|-|six_pages_and_the_service_stored_and_nothing_else
 then needs no request at all|stopped|--page-cache STORE --connections 4|small|0|small|-|-
 and a rerun asks only for the missing|drop 0 close|--keep-going --page-cache=STORE|with_missing|3|small|-|only_the_missing_id_asked_for
 refresh fetches again and updates it|drop 0 close|--page-cache STORE --refresh|small|0|small|spoil_a_stored_page|every_page_asked_for_and_the_spoilt_one_replaced
+a FIFO or a link in the cache is not read|drop 0 close|--page-cache STORE|small|0|small|plant_a_fifo_and_a_link|both_asked_for_and_stored_as_files
+refresh replaces a link, not what it points to|drop 0 close|--page-cache STORE --refresh|small|0|small|plant_a_fifo_and_a_link|every_page_asked_for_and_the_links_target_kept
+another service's cache is refused|nginx|--page-cache STORE|small|2|-|-|refused_naming_both_services
 delay paces the requests|drop 0 close|--delay 400|small|0|small|-|five_pauses_of_400_ms
 ROWS
 
@@ -145,6 +168,14 @@ if [ "$(id -u)" -eq 0 ] && mkdir -p "$work/small" && mount -t tmpfs -o size=256k
   check "a full file system fails with I/O error 28" test "$(tail -n 1 "$work/small.err")" = "I/O error 28."
   check "and keeps the earlier file whole" test "$(cat "$work/small/out.gpx")" = "earlier"
   check "and leaves no temporary file" test "$(ls -A "$work/small")" = "out.gpx"
+  mkdir "$work/small/store"
+  mount -o remount,ro "$work/small"
+  start_hostile "$work/ro.log" pages "$work/catalogue/site" 0 close
+  "$batch" --page-cache "$work/small/store" --service "$hostile" "$work/catalogue/small.wpt" \
+    "$work/ro.gpx" 2>"$work/ro.err"
+  check "a page cache that cannot be written fails" test "$(cat "$work/ro.err")" = "File access denied."
+  check "before any page is asked for" test "$(grep -c '^request' "$work/ro.log")" -eq 0
+  stop_hostile
   umount "$work/small"
 else
   echo "skipped: a small file system needs root to mount"

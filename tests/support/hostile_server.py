@@ -10,8 +10,8 @@
                                    HOW: close (closed before any answer), reset (cut by a TCP
                                    reset) or 503 (a 503 status)
 
-Prints its port, then "request" and the id for each request it has read. Ends by itself
-after 60 s without a connection.
+Listens on the port in HOSTILE_PORT, or on a free one. Prints its port, then "request" and
+the id for each request it has read. Ends by itself after 60 s without a connection.
 """
 import os
 import re
@@ -76,7 +76,9 @@ def serve(conn, args):
 
 def main():
     listener = socket.socket()
-    listener.bind(("127.0.0.1", 0))
+    # A port given again while connections of the last server on it linger.
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", int(os.environ.get("HOSTILE_PORT", "0"))))
     listener.listen(64)
     listener.settimeout(60)
     print(listener.getsockname()[1], flush=True)

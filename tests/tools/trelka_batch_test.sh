@@ -53,6 +53,7 @@ done <<'ROWS'
 --retries=11|--retries must be a number from 0 to 10
 --page-cache=|--page-cache needs a folder
 --refresh|--refresh needs --page-cache
+--page-cache --refresh|--page-cache needs a value, not the option --refresh
 ROWS
 "$batch" --service "$(printf 'http://h\r\nX: y')" "$work/head.wpt" "$work/x.gpx" 2>"$work/err"
 check "an address with CR LF exits 2" test $? -eq 2
@@ -76,6 +77,36 @@ check "progress has one line per waypoint off a terminal" \
 check "two elements" test "$(grep -c '<wpt ' "$work/two.gpx")" -eq 2
 check "the folder holds no temporary files" test "$(ls -A "$work" | grep -c '^\.')" -eq 0
 check "both pages were asked for" test "$(grep -c 'GET /cache.php?cid=10[12] HTTP' "$work/server.log")" -eq 2
+
+# Closed standard descriptors and a progress reader that is gone change nothing in the
+# document; a GPX_FILE of - is standard output. closed_pipe FD COMMAND... runs COMMAND with
+# descriptor FD on a pipe whose reader is gone, as "| head -c 1" leaves it once head is done.
+closed_pipe() {
+  python3 -c 'import os, subprocess, sys
+r, w = os.pipe(); os.close(r)
+sys.exit(subprocess.call(sys.argv[2:], **{sys.argv[1]: w}))' "$@"
+}
+convert_two() { "$batch" --terrain --service "$service" "$work/two.wpt" "$@"; }
+while IFS='|' read -r what command status; do
+  rm -f "$work/same.gpx"
+  eval "$command"
+  check "$what: exits $status" test $? -eq "$status"
+  check "$what: the document of a normal run" cmp -s "$work/same.gpx" "$work/two.gpx"
+  check "$what: no temporary file" test "$(ls -A "$work" | grep -c '^\.')" -eq 0
+done <<'ROWS'
+stdout and stderr closed|convert_two "$work/same.gpx" >&- 2>&-|0
+stdin and stderr closed|convert_two "$work/same.gpx" <&- 2>&-|0
+all three closed|convert_two "$work/same.gpx" <&- >&- 2>&-|0
+progress into a closed pipe|closed_pipe stderr "$batch" --terrain --service "$service" "$work/two.wpt" "$work/same.gpx"|0
+GPX_FILE - is standard output|convert_two - >"$work/same.gpx" 2>/dev/null|0
+ROWS
+closed_pipe stdout "$batch" --terrain --service "$service" "$work/two.wpt" - 2>"$work/err"
+check "the document into a closed pipe fails the run" test $? -eq 1
+check "saying so" test "$(tail -n 1 "$work/err")" = "I/O error 32."
+"$batch" --service "$service" - "$work/x.gpx" <&- 2>"$work/err"
+check "- without standard input fails" test $? -eq 1
+check "saying so in words" \
+  test "$(cat "$work/err")" = "There is no standard input to read the waypoint file from."
 
 # On a terminal the progress line also shows the rate and the time left.
 script -qec "'$batch' --terrain --service '$service' '$work/two.wpt' '$work/tty.gpx'" /dev/null \

@@ -90,7 +90,7 @@ TEST(WindowsFileFailureTest, FailuresOfRealCalls) {
        "File access denied"},
       {"writing a folder", [&] { WriteFileAtomically(Utf8(dir.Path()), {"x"}); },
        "File access denied"},
-      {"a folder where a file is", [&] { MakeFolderIfMissing(Utf8(read_only)); },
+      {"a folder where a file is", [&] { const Folder folder(Utf8(read_only)); },
        "Invalid filename"},
   };
   for (const auto& c : cases) EXPECT_EQ(FailureOf(c.call), c.message) << c.what;
@@ -103,14 +103,14 @@ TEST(WindowsFileNamesTest, CyrillicAndLongNamesReadAndReplace) {
   path deep = dir.Path();
   while (deep.native().size() < 300) {
     deep /= u8"Очень длинная папка";
-    MakeFolderIfMissing(Utf8(deep));
+    const Folder made(Utf8(deep));
   }
   struct Case {
     const char* what;
     path folder;
   } cases[] = {{"Cyrillic names", dir.Path() / u8"Тайники"}, {"a path over 260", deep}};
   for (const auto& c : cases) {
-    MakeFolderIfMissing(Utf8(c.folder));
+    const Folder folder(Utf8(c.folder));
     const path file = c.folder / u8"Маршрут №1.gpx";
     WriteFileAtomically(Utf8(file), {"первый"});
     WriteFileAtomically(Utf8(file), {"второй", "!"});
@@ -120,9 +120,22 @@ TEST(WindowsFileNamesTest, CyrillicAndLongNamesReadAndReplace) {
   }
 }
 
-TEST(WindowsFileNamesTest, DevicesAreWrittenInPlace) {
-  WriteFileAtomically("NUL", {"nothing"});
-  EXPECT_EQ(PathInFolder("C:\\pages", "1.html"), "C:\\pages\\1.html");
+TEST(WindowsFileNamesTest, DevicesAreWrittenInPlace) { WriteFileAtomically("NUL", {"nothing"}); }
+
+// The page cache's own files: only a file on disk is read, and storing replaces whatever
+// stands under the name.
+TEST(WindowsFileNamesTest, FilesInAFolderOfTheProgramsOwn) {
+  testing::TempDir dir;
+  const Folder pages(Utf8(dir.Path() / u8"Страницы"));
+  EXPECT_EQ(InFolder(pages, "1.html").path, Utf8(dir.Path() / u8"Страницы") + "\\1.html");
+  const Folder not_a_file(Utf8(dir.Path() / u8"Страницы" / "2.html"));
+  EXPECT_FALSE(ReadRegularFileIfPresent(InFolder(pages, "2.html"), 100, "big"));
+  EXPECT_FALSE(ReadRegularFileIfPresent(InFolder(pages, "3.html"), 100, "big"));
+  WriteFileAtomically(InFolder(pages, "3.html"), {"page"});
+  WriteFileAtomically(InFolder(pages, "3.html"), {"new page"});
+  EXPECT_EQ(ReadRegularFileIfPresent(InFolder(pages, "3.html"), 100, "big").value_or("none"),
+            "new page");
+  pages.CheckWritable();
 }
 
 }  // namespace

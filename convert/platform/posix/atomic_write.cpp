@@ -128,6 +128,9 @@ struct AtomicFile::Native {
   Native& operator=(const Native&) = delete;
 
   void Open();
+  void OpenInFolder(const FileInFolder& file);
+  // Creates the temporary file; replaced, when given, is the file it will replace.
+  void CreateTemporaryFor(const struct stat* replaced);
   void CreateTemporary(mode_t mode);
   void KeepOwnerAndMode(const struct stat& replaced);
   void Write(std::string_view bytes);
@@ -144,6 +147,19 @@ struct AtomicFile::Native {
 
 AtomicFile::AtomicFile(const std::string& path) : native_(std::make_unique<Native>(path)) {
   native_->Open();
+}
+
+AtomicFile::AtomicFile(const FileInFolder& file) : native_(std::make_unique<Native>(file.path)) {
+  native_->OpenInFolder(file);
+}
+
+AtomicFile::AtomicFile(std::unique_ptr<Native> native) : native_(std::move(native)) {}
+
+AtomicFile AtomicFile::StandardOutput() {
+  auto native = std::make_unique<Native>("-");
+  native->file_ = UniqueFd(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+  if (!native->file_.IsOpen()) RaiseFileFailure(errno, "-");
+  return AtomicFile(std::move(native));
 }
 
 AtomicFile::~AtomicFile() = default;
@@ -176,12 +192,27 @@ void AtomicFile::Native::Open() {
   }));
   if (!folder_.IsOpen()) RaiseFileFailure(errno, path);
 
+  CreateTemporaryFor(replacing ? &replaced : nullptr);
+}
+
+void AtomicFile::Native::OpenInFolder(const FileInFolder& file) {
+  target_name_ = file.name;
+  folder_ = UniqueFd(::fcntl(static_cast<int>(file.folder->NativeHandle()), F_DUPFD_CLOEXEC, 0));
+  if (!folder_.IsOpen()) RaiseFileFailure(errno, path_);
+  struct stat replaced {};
+  const bool replacing =
+      ::fstatat(folder_.Get(), target_name_.c_str(), &replaced, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISREG(replaced.st_mode);
+  CreateTemporaryFor(replacing ? &replaced : nullptr);
+}
+
+void AtomicFile::Native::CreateTemporaryFor(const struct stat* replaced) {
   // A new file gets 0666 less the umask from the kernel. A replacement is private until it
   // has the replaced file's owner, group and mode, which it gets before any byte is in it.
-  CreateTemporary(replacing ? 0600 : 0666);
-  if (!replacing) return;
+  CreateTemporary(replaced != nullptr ? 0600 : 0666);
+  if (replaced == nullptr) return;
   try {
-    KeepOwnerAndMode(replaced);
+    KeepOwnerAndMode(*replaced);
   } catch (...) {
     Discard();
     throw;
@@ -255,10 +286,23 @@ void AtomicFile::Native::Discard() noexcept {
   slot_ = -1;
 }
 
-void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts) {
-  AtomicFile file(path);
+namespace {
+
+void WriteAndCommit(AtomicFile& file, std::initializer_list<std::string_view> parts) {
   for (std::string_view part : parts) file.Write(part);
   file.Commit();
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts) {
+  AtomicFile file(path);
+  WriteAndCommit(file, parts);
+}
+
+void WriteFileAtomically(const FileInFolder& file, std::initializer_list<std::string_view> parts) {
+  AtomicFile atomic_file(file);
+  WriteAndCommit(atomic_file, parts);
 }
 
 void InstallTemporaryFileCleanup() {

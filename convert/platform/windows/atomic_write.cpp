@@ -95,6 +95,7 @@ struct AtomicFile::Native {
   Native& operator=(const Native&) = delete;
 
   void Open();
+  void OpenInFolder();
   bool OpenInPlaceIfNotAFile();
   void CreateTemporary();
   void Write(std::string_view bytes);
@@ -111,6 +112,25 @@ struct AtomicFile::Native {
 
 AtomicFile::AtomicFile(const std::string& path) : native_(std::make_unique<Native>(path)) {
   native_->Open();
+}
+
+AtomicFile::AtomicFile(const FileInFolder& file) : native_(std::make_unique<Native>(file.path)) {
+  native_->OpenInFolder();
+}
+
+AtomicFile::AtomicFile(std::unique_ptr<Native> native) : native_(std::move(native)) {}
+
+AtomicFile AtomicFile::StandardOutput() {
+  auto native = std::make_unique<Native>("-");
+  const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  HANDLE duplicate = INVALID_HANDLE_VALUE;
+  if (output == nullptr || output == INVALID_HANDLE_VALUE ||
+      ::DuplicateHandle(::GetCurrentProcess(), output, ::GetCurrentProcess(), &duplicate, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS) == 0) {
+    RaiseFileFailure(ERROR_INVALID_HANDLE, "-");
+  }
+  native->file_ = UniqueHandle(duplicate);
+  return AtomicFile(std::move(native));
 }
 
 AtomicFile::~AtomicFile() = default;
@@ -144,6 +164,16 @@ void AtomicFile::Native::Open() {
     }
   } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
     RaiseLastError(path_);
+  }
+  CreateTemporary();
+}
+
+// Whatever stands under the name (a link, say) is replaced itself; a folder cannot be.
+void AtomicFile::Native::OpenInFolder() {
+  const DWORD attributes = ::GetFileAttributesW(target_.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) RaiseFileFailure(ERROR_ACCESS_DENIED, path_);
+    replacing_ = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
   }
   CreateTemporary();
 }
@@ -212,10 +242,23 @@ void AtomicFile::Native::Discard() noexcept {
   slot_ = -1;
 }
 
-void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts) {
-  AtomicFile file(path);
+namespace {
+
+void WriteAndCommit(AtomicFile& file, std::initializer_list<std::string_view> parts) {
   for (std::string_view part : parts) file.Write(part);
   file.Commit();
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts) {
+  AtomicFile file(path);
+  WriteAndCommit(file, parts);
+}
+
+void WriteFileAtomically(const FileInFolder& file, std::initializer_list<std::string_view> parts) {
+  AtomicFile atomic_file(file);
+  WriteAndCommit(atomic_file, parts);
 }
 
 void InstallTemporaryFileCleanup() { (void)::SetConsoleCtrlHandler(RemoveTemporaryFiles, TRUE); }

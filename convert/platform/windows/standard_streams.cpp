@@ -1,4 +1,4 @@
-#include "platform/standard_stream.h"
+#include "platform/standard_streams.h"
 
 #include "platform/windows/system_headers.h"
 #include "platform/windows/wide_text.h"
@@ -24,7 +24,18 @@ bool TakesEscapes(HANDLE handle) {
   return ::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
+bool IsClosed(DWORD which) {
+  const HANDLE handle = ::GetStdHandle(which);
+  return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
+
+// A closed standard handle is null, and no file can take its place: nothing to reopen.
+bool PrepareStandardStreams(ClosedStandardStreams& closed) {
+  closed = {IsClosed(STD_INPUT_HANDLE), IsClosed(STD_OUTPUT_HANDLE), IsClosed(STD_ERROR_HANDLE)};
+  return true;
+}
 
 StandardStream::StandardStream(Which which)
     : which_(which), terminal_(TakesEscapes(HandleOf(which))) {}
@@ -33,6 +44,7 @@ void StandardStream::Flush() {
   if (held_.empty()) return;
   const HANDLE handle = HandleOf(which_);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    failed_ = true;
     held_.clear();
     return;
   }
@@ -40,7 +52,10 @@ void StandardStream::Flush() {
     // A console shows UTF-16 as it is, whatever its code page.
     const std::wstring text = Utf16Of(held_);
     DWORD written = 0;
-    (void)::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (::WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ==
+        0) {
+      failed_ = true;
+    }
   } else {
     std::string_view rest = held_;
     while (!rest.empty()) {
@@ -48,6 +63,7 @@ void StandardStream::Flush() {
       if (::WriteFile(handle, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) ==
               0 ||
           written == 0) {
+        failed_ = true;
         break;
       }
       rest.remove_prefix(written);
