@@ -3,20 +3,33 @@
 #include <QCoreApplication>
 #include <utility>
 
+#include "build_config.h"
+
 namespace trelka {
 
-BackgroundRun::BackgroundRun(RunWindow& window, PageSource& pages, RunSettings settings,
-                             Utf8Document& result_document, Ended ended)
+BackgroundRun::BackgroundRun(Window& window, PageSource& pages, std::string page_service_address,
+                             Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended)
     : window_(window),
       pages_(pages),
-      settings_(std::move(settings)),
+      settings_{std::move(page_service_address), 1},
       result_document_(result_document),
-      ended_(std::move(ended)) {}
+      ended_(std::move(ended)) {
+  // Both shapes from every run, so that saving either makes no request.
+  settings_.cache_page_address = kCachePageAddress;
+  settings_.gpx10_edits = &gpx10_edits;
+  settings_.on_failed_page = [this](const WaypointRecord& waypoint, RunPosition position,
+                                    const std::exception_ptr& failure) {
+    return AskAcross(waypoint, position, failure);
+  };
+  settings_.on_page_without_name = [this](const WaypointRecord& waypoint, RunPosition position) {
+    Post([this, waypoint, position] { window_.PageWithoutName(waypoint, position); });
+  };
+}
 
 BackgroundRun::~BackgroundRun() { Cancel(); }
 
-void BackgroundRun::Start(const std::string& path) {
-  include_terrain_ = window_.ReadCheckBox();
+void BackgroundRun::Start(const std::string& path, bool include_terrain) {
+  include_terrain_ = include_terrain;
   cancel_ = std::make_unique<CancelSignal>();
   progress_posted_ = false;
   // The task keeps whatever ends the run for get(), so that it is raised, and shown, on the
@@ -39,14 +52,6 @@ void BackgroundRun::Cancel() {
   outcome_ = {};
 }
 
-void BackgroundRun::DisableCheckBox() {
-  Post([this] { window_.DisableCheckBox(); });
-}
-
-void BackgroundRun::DisableSaveButton() {
-  Post([this] { window_.DisableSaveButton(); });
-}
-
 void BackgroundRun::ShowProgress(int index, int total) {
   const std::lock_guard lock(progress_mutex_);
   index_ = index;
@@ -57,8 +62,16 @@ void BackgroundRun::ShowProgress(int index, int total) {
   Post([this] { ShowLatestProgress(); });
 }
 
-void BackgroundRun::EnableSaveButton() {
-  Post([this] { window_.EnableSaveButton(); });
+AfterFailedPage BackgroundRun::AskAcross(const WaypointRecord& waypoint, RunPosition position,
+                                         const std::exception_ptr& failure) {
+  // Shared with the question on its way: a cancelled run stops waiting and leaves it behind.
+  auto answer = std::make_shared<std::promise<AfterFailedPage>>();
+  std::future<AfterFailedPage> answered = answer->get_future();
+  Post([this, answer, waypoint, position, failure] {
+    answer->set_value(window_.AskAfterFailedPage(waypoint, position, failure));
+  });
+  while (answered.wait_for(kCancelCheck) != std::future_status::ready) cancel_->ThrowIfCancelled();
+  return answered.get();
 }
 
 void BackgroundRun::Post(std::function<void()> operation) {

@@ -1,10 +1,13 @@
 // A conversion run on a worker thread, so that the window's event loop keeps running while
-// pages arrive. The run's window operations are carried to the GUI thread in the order the
-// run makes them, progress coalesced to its latest count; the check box is read once, when
-// the run starts, since it cannot change during a run.
+// pages arrive. What the run tells the window is carried to the GUI thread in the order the
+// run says it, progress coalesced to its latest count; a failed page's question is asked
+// there while the run waits for the answer. The check box is read once, when the run starts,
+// since it cannot change during a run.
 #pragma once
 
 #include <QObject>
+#include <chrono>
+#include <exception>
 #include <functional>
 #include <future>
 #include <memory>
@@ -19,39 +22,60 @@ namespace trelka {
 
 class BackgroundRun final : public QObject, private RunWindow {
  public:
+  // The GUI thread's side of a run.
+  class Window {
+   public:
+    virtual ~Window() = default;
+    // Shows ProgressText(index, total).
+    virtual void ShowProgress(int index, int total) = 0;
+    // A page failed: what the run does next. The run waits for the answer.
+    [[nodiscard]] virtual AfterFailedPage AskAfterFailedPage(const WaypointRecord& waypoint,
+                                                             RunPosition position,
+                                                             const std::exception_ptr& failure) = 0;
+    // A page without the cache name marker: its waypoint got no element.
+    virtual void PageWithoutName(const WaypointRecord& waypoint, RunPosition position) = 0;
+  };
+
   // Called on the GUI thread when a run has ended by itself; get() on outcome returns, or
   // raises what ended the run.
   using Ended = std::function<void(std::future<void> outcome)>;
 
-  // window is the GUI thread's side of the run's operations; pages, settings and
-  // result_document are handed to every run, which alone touches them while it goes on.
-  explicit BackgroundRun(RunWindow& window, PageSource& pages, RunSettings settings,
-                         Utf8Document& result_document, Ended ended);
+  // How often a run waiting for an answer looks at its cancel signal.
+  static constexpr std::chrono::milliseconds kCancelCheck{20};
+
+  // Pages come from pages at page_service_address, one connection at a time; each run fills
+  // result_document in GPX 1.1 and gpx10_edits with what turns it into GPX 1.0, which it alone
+  // touches while it goes on.
+  explicit BackgroundRun(Window& window, PageSource& pages, std::string page_service_address,
+                         Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended);
   ~BackgroundRun() override;
   BackgroundRun(const BackgroundRun&) = delete;
   BackgroundRun& operator=(const BackgroundRun&) = delete;
 
-  // Converts the waypoint file at path; window's operations and then ended follow on the GUI
+  // Converts the waypoint file at path; window's calls and then ended follow on the GUI
   // thread. Only while no run is going on.
-  void Start(const std::string& path);
+  void Start(const std::string& path, bool include_terrain);
   [[nodiscard]] bool Running() const { return thread_.joinable(); }
   // Ends a going run within ~100 ms and waits for it; nothing more of it reaches the window,
   // ended included.
   void Cancel();
 
  private:
-  // The run's side, called on the worker.
-  void DisableCheckBox() override;
-  void DisableSaveButton() override;
+  // The run's side, called on the worker. The controls a run turns off and on are the
+  // window's to set when it starts and ends the run; only progress goes across.
+  void DisableCheckBox() override {}
+  void DisableSaveButton() override {}
   void ShowProgress(int index, int total) override;
   bool ReadCheckBox() override { return include_terrain_; }
-  void EnableSaveButton() override;
+  void EnableSaveButton() override {}
+  AfterFailedPage AskAcross(const WaypointRecord& waypoint, RunPosition position,
+                            const std::exception_ptr& failure);
 
   void Post(std::function<void()> operation);
   void ShowLatestProgress();
   void Finish();
 
-  RunWindow& window_;
+  Window& window_;
   PageSource& pages_;
   RunSettings settings_;
   Utf8Document& result_document_;

@@ -1,32 +1,38 @@
-// A file dialog component of the window: its filter, and the name last accepted in it, which
-// the next opening shows pre-filled. Showing the dialog itself is the Prompts' task.
+// A file dialog component of the window: its kind and filter, shown pre-filled with the name
+// the window's logic keeps for it. Showing the dialog itself is the Prompts' task.
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <span>
+#include <string>
 
 #include "prompts.h"
+#include "window_logic.h"
 
 namespace trelka {
 
 class FileDialog {
  public:
-  // filter as "description|pattern"; see Prompts::FileRequest.
-  explicit FileDialog(Prompts& prompts, Prompts::FileKind kind, QString filter);
+  // file_name is the name the dialog shows when it opens, kept by its owner (the window's
+  // logic), which must outlive the dialog.
+  FileDialog(Prompts& prompts, Prompts::FileKind kind, std::span<const FileFilter> filters,
+             const std::string& file_name);
 
-  // Shows the dialog; true when a name was accepted, which FileName() then holds. A cancelled
-  // dialog leaves FileName() as it was.
-  bool Execute(QWidget* parent);
+  // Shows the dialog with the entry filter_index chosen; the accepted name and the entry then
+  // chosen, or nothing when it was cancelled.
+  [[nodiscard]] std::optional<Prompts::FileAnswer> Execute(QWidget* parent, int filter_index = 0);
 
-  [[nodiscard]] const QString& FileName() const { return file_name_; }
-  // A name chosen elsewhere, which the next opening shows as if it had been accepted here.
-  void SetFileName(const QString& name) { file_name_ = name; }
+  // The name the dialog shows when it opens next.
+  [[nodiscard]] QString FileName() const { return QString::fromStdString(file_name_); }
+  // The entries as "description|pattern", joined by "|".
   [[nodiscard]] const QString& Filter() const { return filter_; }
 
  private:
   Prompts& prompts_;
   Prompts::FileKind kind_;
   QString filter_;
-  QString file_name_;
+  const std::string& file_name_;
 };
 
 }  // namespace trelka

@@ -3,8 +3,8 @@
 #include <exception>
 #include <string>
 
-#include "codepage.h"
 #include "failure.h"
+#include "window_logic.h"
 
 namespace trelka {
 
@@ -18,8 +18,7 @@ void RunHandler(Prompts& prompts, QWidget* window, const QString& title,
     message = FailureMessageOf(std::current_exception());
   }
   // Shown outside the catch, so a memory exhaustion's exception is released by then.
-  prompts.ShowError(window, title,
-                    QString::fromStdString(Cp1251ToUtf8(FailureDisplayText(message))));
+  prompts.ShowError(window, title, QString::fromStdString(FailureBoxText(message)));
 }
 
 }  // namespace trelka

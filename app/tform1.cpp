@@ -14,9 +14,12 @@
 #include <QUrl>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "application_title.h"
+#include "failure.h"
 #include "gpx_document.h"
 #include "handler_boundary.h"
 #include "save_document.h"
@@ -67,20 +70,32 @@ QFont FittingFont(QFont font, const std::function<bool(const QFont&)>& fits) {
   return font;
 }
 
-bool IsExistingFile(const std::string& path) {
+// The window's names are UTF-8; the file system's may be in another encoding.
+std::string LocalPath(const std::string& name) {
+  return QFile::encodeName(QString::fromStdString(name)).toStdString();
+}
+
+bool IsExistingFile(const std::string& name) {
   std::error_code error;
-  const auto status = std::filesystem::status(path, error);
+  const auto status = std::filesystem::status(LocalPath(name), error);
   return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
-std::string LocalPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+QString Text(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
-// The name of the one local .wpt file that data carries; empty for anything else.
-QString DroppedWaypointFile(const QMimeData& data) {
-  const QList<QUrl> urls = data.urls();
-  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
-  QString name = urls.front().toLocalFile();
-  return name.endsWith(QStringLiteral(".wpt"), Qt::CaseInsensitive) ? name : QString();
+// The names of the local files that data carries when the first is a .wpt file; else none.
+QStringList DroppedWaypointFiles(const QMimeData& data) {
+  QStringList names;
+  for (const QUrl& url : data.urls()) {
+    if (!url.isLocalFile()) return {};
+    names << url.toLocalFile();
+  }
+  if (names.isEmpty() || !names.front().endsWith(QStringLiteral(".wpt"), Qt::CaseInsensitive)) {
+    return {};
+  }
+  return names;
 }
 
 // Takes a drop as a copy: accepting a proposed move would have the source delete the file.
@@ -97,16 +112,19 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      OpenDialog1(prompts, trelka::Prompts::FileKind::kOpen, QStringLiteral("файлы Wpt |*.wpt")),
+      logic_(IsExistingFile),
+      OpenDialog1(prompts, trelka::Prompts::FileKind::kOpen, {&trelka::kWaypointFilter, 1},
+                  logic_.OpenDialogName()),
       Button1(new QPushButton(QStringLiteral("Файл Wpt"), this)),
-      SaveDialog1(prompts, trelka::Prompts::FileKind::kSave, QStringLiteral("Файлы GPX|*.gpx")),
+      SaveDialog1(prompts, trelka::Prompts::FileKind::kSave, trelka::kSaveFilters,
+                  logic_.SaveDialogName()),
       Button2(new QPushButton(QStringLiteral("Save"), this)),
       Label1(new QLabel(this)),
       CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)),
       prompts_(prompts),
-      page_service_address_(std::move(page_service_address)),
       application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())),
-      run_(*this, IdHTTP1, {page_service_address_, 1}, ResultDocument,
+      kept_pages_(IdHTTP1, kKeptPageBytes),
+      run_(*this, kept_pages_, std::move(page_service_address), ResultDocument, ResultGpx10Edits,
            [this](std::future<void> outcome) { RunEnded(std::move(outcome)); }) {
   setObjectName(QStringLiteral("Form1"));
   Button1->setObjectName(QStringLiteral("Button1"));
@@ -152,7 +170,7 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
     return Fits(QFontMetrics(font), QString::fromUtf8(kWidestProgress), Label1->contentsRect());
   }));
 
-  Button2->setEnabled(false);
+  ShowControls();
   // Return and Enter press the focused button, as Space does.
   Button1->setAutoDefault(true);
   Button2->setAutoDefault(true);
@@ -166,86 +184,145 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
   connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(CheckBox1); });
 }
 
-void TForm1::DisableCheckBox() { CheckBox1->setEnabled(false); }
-
-void TForm1::DisableSaveButton() { Button2->setEnabled(false); }
-
 void TForm1::ShowProgress(int index, int total) {
-  Label1->setText(QString::fromStdString(trelka::ProgressText(index, total)));
+  logic_.Progress(index, total);
+  Label1->setText(QString::fromStdString(logic_.Label()));
   Label1->repaint();
   repaint();
 }
 
-bool TForm1::ReadCheckBox() { return CheckBox1->isChecked(); }
+trelka::AfterFailedPage TForm1::AskAfterFailedPage(const trelka::WaypointRecord& waypoint,
+                                                   trelka::RunPosition position,
+                                                   const std::exception_ptr& failure) {
+  const std::string text =
+      logic_.PageFailed(waypoint.id, position, trelka::FailureMessageOf(failure));
+  const trelka::AfterFailedPage answer =
+      prompts_.AskAfterFailedPage(this, application_title_, QString::fromStdString(text));
+  logic_.FailedPageAnswered(answer);
+  return answer;
+}
 
-void TForm1::EnableSaveButton() { Button2->setEnabled(true); }
+void TForm1::PageWithoutName(const trelka::WaypointRecord& waypoint, trelka::RunPosition position) {
+  logic_.PageWithoutName(waypoint.id, position);
+}
 
 void TForm1::Button1Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] {
-    if (!OpenDialog1.Execute(this)) return;
-    StartRun();
+    if (logic_.FileButton() == trelka::WindowLogic::FileButtonAction::kStopRun) {
+      StopRun();
+      return;
+    }
+    const auto answer = OpenDialog1.Execute(this);
+    if (!answer) return;
+    StartRun(logic_.OpenAccepted(answer->name.toStdString()));
   });
 }
 
 void TForm1::Button2Click(QObject* /*Sender*/) {
   trelka::RunHandler(prompts_, this, application_title_, [this] {
-    if (!SaveDialog1.Execute(this)) return;
-    trelka::SaveDocument(ResultDocument, LocalPath(SaveDialog1.FileName()));
-    CheckBox1->setEnabled(true);
+    const auto answer = SaveDialog1.Execute(this, logic_.SaveDialogEntry());
+    if (!answer) return;
+    logic_.SaveAccepted(answer->name.toStdString(), answer->filter_index);
+    const std::string path = LocalPath(logic_.SaveDialogName());
+    if (logic_.SaveShape() == trelka::GpxShape::kGpx10) {
+      trelka::SaveDocument(ResultDocument, ResultGpx10Edits, path);
+    } else {
+      trelka::SaveDocument(ResultDocument, path);
+    }
+    logic_.Saved();
+    ShowControls();
   });
 }
 
 void TForm1::CheckBox1Click(QObject* /*Sender*/) {
-  trelka::RunHandler(prompts_, this, application_title_, [this] { Button2->setEnabled(false); });
+  trelka::RunHandler(prompts_, this, application_title_, [this] {
+    logic_.CheckBoxToggled(CheckBox1->isChecked());
+    ShowControls();
+  });
 }
 
-void TForm1::OpenWaypointFile(const QString& name) {
-  trelka::RunHandler(prompts_, this, application_title_, [this, &name] {
-    OpenDialog1.SetFileName(QFileInfo(name).absoluteFilePath());
-    StartRun();
+void TForm1::OpenWaypointFiles(const QStringList& names) {
+  trelka::RunHandler(prompts_, this, application_title_, [this, &names] {
+    std::vector<std::string> absolute;
+    for (const QString& name : names)
+      absolute.push_back(QFileInfo(name).absoluteFilePath().toStdString());
+    const trelka::WindowLogic::OutsideFiles outcome = logic_.FilesFromOutside(absolute);
+    if (!outcome.failure.empty()) {
+      prompts_.ShowError(this, application_title_, QString::fromStdString(outcome.failure));
+      return;
+    }
+    StartRun(outcome.run);
+    if (!outcome.note.empty()) {
+      prompts_.ShowInformation(this, application_title_, QString::fromStdString(outcome.note));
+    }
   });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (run_.Running()) {
-    run_.Cancel();
-    BecomeIdle();
-  }
+  if (run_.Running()) StopRun();
   QWidget::closeEvent(event);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-  if (!run_.Running() && !DroppedWaypointFile(*event->mimeData()).isEmpty()) AcceptCopy(*event);
+  if (!run_.Running() && !DroppedWaypointFiles(*event->mimeData()).isEmpty()) AcceptCopy(*event);
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-  const QString name = DroppedWaypointFile(*event->mimeData());
-  if (run_.Running() || name.isEmpty() || !AcceptCopy(*event)) return;
-  OpenWaypointFile(name);
+  const QStringList names = DroppedWaypointFiles(*event->mimeData());
+  if (run_.Running() || names.isEmpty() || !AcceptCopy(*event)) return;
+  // Taken after the drop has ended: a box shown inside it would hold the program it came from.
+  QMetaObject::invokeMethod(
+      this, [this, names] { OpenWaypointFiles(names); }, Qt::QueuedConnection);
 }
 
-void TForm1::StartRun() {
-  const std::string path = LocalPath(OpenDialog1.FileName());
-  if (run_.Running() || !IsExistingFile(path)) return;
-  run_.Start(path);
-  // Disabled at once, ahead of the run's own operations: from here on no input may start
-  // anything, and no save may read ResultDocument while the run writes it.
-  CheckBox1->setEnabled(false);
-  Button2->setEnabled(false);
-  Button1->setEnabled(false);
-  setCursor(Qt::BusyCursor);
+void TForm1::StartRun(const std::optional<trelka::WindowLogic::RunRequest>& request) {
+  if (!request) return;
+  try {
+    run_.Start(LocalPath(request->path), request->include_terrain);
+  } catch (...) {
+    logic_.RunFailed();
+    ShowControls();
+    throw;
+  }
+  // From here on no input may start anything, and no save may read ResultDocument while the
+  // run writes it.
+  ShowControls();
+}
+
+void TForm1::StopRun() {
+  run_.Cancel();
+  logic_.RunStopped();
+  ShowControls();
 }
 
 void TForm1::RunEnded(std::future<void> outcome) {
-  BecomeIdle();
-  trelka::RunHandler(prompts_, this, application_title_, [&outcome] { outcome.get(); });
+  trelka::RunHandler(prompts_, this, application_title_, [this, &outcome] {
+    try {
+      outcome.get();
+    } catch (...) {
+      logic_.RunFailed();
+      ShowControls();
+      throw;
+    }
+    const trelka::WindowLogic::RunEnd end = logic_.RunSucceeded();
+    ShowControls();
+    if (end.focus_save_button) Button2->setFocus();
+    if (!end.missing_list.empty()) {
+      prompts_.ShowInformation(this, application_title_, QString::fromStdString(end.missing_list));
+    }
+  });
 }
 
-void TForm1::BecomeIdle() {
-  unsetCursor();
-  Button1->setEnabled(true);
-  // Without a result to save, a disabled check box would guard nothing.
-  if (!Button2->isEnabled()) CheckBox1->setEnabled(true);
-  // Disabling the focused button left the focus nowhere; keys should work again.
+void TForm1::ShowControls() {
+  const trelka::WindowLogic::Controls controls = logic_.CurrentControls();
+  CheckBox1->setEnabled(controls.check_box_enabled);
+  Button1->setText(Text(controls.file_button_text));
+  Button2->setEnabled(controls.save_button_enabled);
+  if (controls.busy) {
+    setCursor(Qt::BusyCursor);
+  } else {
+    unsetCursor();
+  }
+  // Disabling the focused control left the focus nowhere; keys should work again.
   if (focusWidget() == nullptr) Button1->setFocus();
 }

@@ -14,6 +14,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Trelka developers <dev@trelka.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# Runtime dependencies come from the linked libraries, as dpkg-shlibdeps finds them.
+# Runtime dependencies come from the linked libraries, as dpkg-shlibdeps finds them. Qt's
+# Russian texts are a data package no library names; without them the window works, its
+# dialogs in English.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 include(CPack)

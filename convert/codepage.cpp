@@ -70,40 +70,24 @@ bool IsContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char 
   return byte >= low && byte <= high;
 }
 
-}  // namespace
-
-const std::array<Utf8Character, 256>& Cp1251Utf8Table() { return kTable; }
-
-std::string Cp1251ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const Utf8Character& character = kTable[static_cast<unsigned char>(c)];
-    out.append(character.bytes.data(), character.length);
-  }
-  return out;
-}
-
-std::string Utf8ToCp1251(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+// Walks UTF-8: on_character(c, its bytes) for each well-formed sequence, on_ill_formed() once
+// for each maximal ill-formed part (the longest start of a well-formed sequence), as Unicode
+// recommends and ICU does.
+template <typename OnCharacter, typename OnIllFormed>
+void DecodeUtf8(std::string_view text, OnCharacter on_character, OnIllFormed on_ill_formed) {
   const auto byte_at = [&](std::size_t i) {
     return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
   };
   for (std::size_t i = 0; i < text.size();) {
     const unsigned char lead = byte_at(i);
-    if (lead < 0x80) {
-      out += static_cast<char>(lead);
-      ++i;
-      continue;
-    }
-    // A well-formed sequence becomes its character; an ill-formed one becomes one "?" per
-    // maximal subpart (the longest start of a well-formed sequence), as Unicode recommends.
     std::size_t length = 0;
     unsigned char low = 0x80;
     unsigned char high = 0xBF;
     char32_t c = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
+    if (lead < 0x80) {
+      length = 1;
+      c = lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
       length = 2;
       c = lead & 0x1F;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
@@ -126,9 +110,45 @@ std::string Utf8ToCp1251(std::string_view text) {
       }
       c = c << 6 | (next & 0x3F);
     }
-    out += length != 0 && taken == length ? Cp1251Of(c) : '?';
+    if (length != 0 && taken == length) {
+      on_character(c, text.substr(i, taken));
+    } else {
+      on_ill_formed();
+    }
     i += taken;
   }
+}
+
+}  // namespace
+
+const std::array<Utf8Character, 256>& Cp1251Utf8Table() { return kTable; }
+
+std::string Cp1251ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const Utf8Character& character = kTable[static_cast<unsigned char>(c)];
+    out.append(character.bytes.data(), character.length);
+  }
+  return out;
+}
+
+std::string ValidUtf8(std::string_view bytes) {
+  static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+  std::string out;
+  out.reserve(bytes.size());
+  DecodeUtf8(
+      bytes, [&](char32_t /*c*/, std::string_view sequence) { out += sequence; },
+      [&] { out += kReplacement; });
+  return out;
+}
+
+std::string Utf8ToCp1251(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  DecodeUtf8(
+      text, [&](char32_t c, std::string_view /*sequence*/) { out += Cp1251Of(c); },
+      [&] { out += '?'; });
   return out;
 }
 

@@ -29,6 +29,10 @@ inline constexpr std::size_t kMaxUtf8PerCp1251 = 3;
 // The few texts the programs show (failure messages), whole.
 [[nodiscard]] std::string Cp1251ToUtf8(std::string_view text);
 
+// bytes as well-formed UTF-8: every ill-formed sequence becomes U+FFFD. For texts that come
+// from outside as UTF-8, such as file names.
+[[nodiscard]] std::string ValidUtf8(std::string_view bytes);
+
 // Characters the code page lacks become "?", and so does each maximal ill-formed part of the
 // UTF-8. Used for the literal Russian texts the program searches for and writes, which are
 // kept in UTF-8 in the source.

@@ -6,9 +6,9 @@
 
 #include "cache_record.h"
 #include "failure.h"
+#include "gpx10_values.h"
 #include "gpx_document.h"
 #include "http_url.h"
-#include "line_writer.h"
 #include "page_extraction.h"
 #include "page_pipeline.h"
 #include "waypoint_file.h"
@@ -18,16 +18,28 @@ namespace trelka {
 namespace {
 
 // The oldest page asked for; nothing when its request failed and the run goes on without it.
-std::optional<std::string> NextPage(PagePipeline& pipeline, const WaypointRecord& waypoint,
-                                    const RunSettings& settings) {
-  try {
-    return pipeline.Next();
-  } catch (const FileFailure&) {
-    throw;  // a file the run needs cannot be read or written: no later page can do better
-  } catch (const Failure&) {
-    if (!settings.on_failed_page) throw;
-    settings.on_failed_page(waypoint, std::current_exception());
-    return std::nullopt;
+// A page asked for again is fetched here, on the run's thread: the pipeline hands pages back
+// in the order they were asked for, and later ones are on their way already.
+std::optional<std::string> NextPage(PagePipeline& pipeline, PageSource& pages,
+                                    const WaypointRecord& waypoint, RunPosition position,
+                                    const RunSettings& settings, const CancelSignal& cancel) {
+  for (bool again = false;; again = true) {
+    try {
+      if (!again) return pipeline.Next();
+      return pages.Get(CachePageUrl(settings.page_service_address, waypoint.id), cancel);
+    } catch (const FileFailure&) {
+      throw;  // a file the run needs cannot be read or written: no later page can do better
+    } catch (const Failure&) {
+      if (!settings.on_failed_page) throw;
+      switch (settings.on_failed_page(waypoint, position, std::current_exception())) {
+        case AfterFailedPage::kSkip:
+          return std::nullopt;
+        case AfterFailedPage::kRetry:
+          break;
+        case AfterFailedPage::kEndRun:
+          throw;
+      }
+    }
   }
 }
 
@@ -40,8 +52,15 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
   WaypointReader lines(bytes);
   lines.SkipLines(kWaypointHeaderLines);
 
-  LineWriter document(result_document);
-  StartDocument(document);
+  GpxSettings gpx{settings.shape, settings.cache_page_address,
+                  settings.document_name.value_or(DocumentNameOf(path)), std::nullopt};
+  if (settings.gpx10_edits != nullptr || settings.shape == GpxShape::kGpx10) {
+    gpx.bounds = WaypointBounds(bytes);
+  }
+  GpxWriter document = settings.gpx10_edits != nullptr
+                           ? GpxWriter(result_document, *settings.gpx10_edits, std::move(gpx))
+                           : GpxWriter(result_document, std::move(gpx));
+  document.Start();
 
   pages.StartRun();
   const int ahead = std::clamp(settings.connections, 1, PagePipeline::kMaxConnections);
@@ -66,7 +85,9 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
     cancel.ThrowIfCancelled();
     window.ShowProgress(index, total);
     keep_requested_ahead();
-    std::optional<std::string> page = NextPage(pipeline, requested.front(), settings);
+    const RunPosition position{index, total};
+    std::optional<std::string> page =
+        NextPage(pipeline, pages, requested.front(), position, settings, cancel);
     const WaypointRecord waypoint = std::move(requested.front());
     requested.pop_front();
     keep_requested_ahead();  // the next pages come while this one is worked on
@@ -75,9 +96,13 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
     // A fresh record for every page, so that no field carries over from the one before.
     const auto cache = Extract(*page, window.ReadCheckBox());
     page.reset();  // nothing of a page outlives its element
-    if (cache) AppendWaypoint(document, waypoint, *cache);
+    if (cache) {
+      document.Append(waypoint, *cache);
+    } else if (settings.on_page_without_name) {
+      settings.on_page_without_name(waypoint, position);
+    }
   }
-  FinishDocument(document);
+  document.Finish();
 }
 
 }  // namespace
@@ -85,12 +110,14 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
 void Run(const std::string& path, RunWindow& window, PageSource& pages, const RunSettings& settings,
          Utf8Document& result_document, const CancelSignal& cancel) {
   result_document.Clear();
+  if (settings.gpx10_edits != nullptr) settings.gpx10_edits->Clear();
   window.DisableCheckBox();
   window.DisableSaveButton();
   try {
     Convert(path, window, pages, settings, result_document, cancel);
   } catch (...) {
     result_document.Clear();
+    if (settings.gpx10_edits != nullptr) settings.gpx10_edits->Clear();
     throw;
   }
   window.EnableSaveButton();

@@ -47,6 +47,12 @@ std::string CachePageUrl(std::string_view page_service_address, std::string_view
   return url;
 }
 
+std::string CacheSitePageUrl(std::string_view cache_page_address, std::string_view id) {
+  std::string url(cache_page_address);
+  AppendPercentEncoded(url, id, MayStandInQuery);
+  return url;
+}
+
 HttpTarget SplitUrl(std::string_view url_text) {
   std::string url(url_text);
   std::replace(url.begin(), url.end(), '\\', '/');

@@ -27,6 +27,12 @@ void AppendPercentEncoded(std::string& out, std::string_view text, bool (*keep)(
 // they are.
 [[nodiscard]] std::string CachePageUrl(std::string_view page_service_address, std::string_view id);
 
+// The address of a cache's page on the catalogue's own site, for a reader to follow:
+// cache_page_address (such as "https://geocaching.su/cache/") and the id, encoded as in
+// CachePageUrl.
+[[nodiscard]] std::string CacheSitePageUrl(std::string_view cache_page_address,
+                                           std::string_view id);
+
 // Backslashes count as slashes. Raises EIdInterceptPropInvalid for the https scheme.
 [[nodiscard]] HttpTarget SplitUrl(std::string_view url);
 

@@ -77,6 +77,13 @@ void LineWriter::Append(std::string_view cp1251) {
   after_cr_ = after_cr;
 }
 
+void LineWriter::AppendUtf8(std::string_view utf8) {
+  if (cut_ || utf8.empty()) return;
+  document_.Append(utf8);
+  line_open_ = true;
+  after_cr_ = false;
+}
+
 void LineWriter::EndText() {
   if (line_open_) document_.Append("\r\n");
   line_open_ = false;

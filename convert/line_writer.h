@@ -20,6 +20,9 @@ class LineWriter {
   // piece and an LF that starts the next are one break.
   void Append(std::string_view cp1251);
 
+  // Appends a piece of the current text that is UTF-8 already and holds no CR, LF or NUL.
+  void AppendUtf8(std::string_view utf8);
+
   // Ends the current text: its last line gets its line break.
   void EndText();
 

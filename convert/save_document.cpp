@@ -13,4 +13,11 @@ void SaveDocument(const Utf8Document& document, const std::string& path) {
   SaveDocument(document, file);
 }
 
+void SaveDocument(const Utf8Document& document, const ShapeEdits& edits, const std::string& path) {
+  AtomicFile file(path);
+  edits.ForEachPiece(document, [&file](std::string_view piece) { file.Write(piece); });
+  file.Write(kSaveTrailer);
+  file.Commit();
+}
+
 }  // namespace trelka

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/atomic_write.h"
+#include "shape_edits.h"
 #include "utf8_document.h"
 
 namespace trelka {
@@ -19,5 +20,8 @@ void SaveDocument(const Utf8Document& document, AtomicFile& file);
 
 // The same into a new file at path, replacing any file there only once it is complete.
 void SaveDocument(const Utf8Document& document, const std::string& path);
+
+// The same for the document as edits change it (the document's other shape).
+void SaveDocument(const Utf8Document& document, const ShapeEdits& edits, const std::string& path);
 
 }  // namespace trelka

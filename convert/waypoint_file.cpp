@@ -22,6 +22,7 @@ WaypointRecord ParseWaypointLine(std::string line) {
   Delete(line, 1, Pos(",", line));  // field 1
   const TextPos name_end = Pos(",", line);
   record.id = Copy(line, 3, name_end - 3);
+  record.name = Copy(line, 1, name_end - 1);
   Delete(line, 1, name_end);  // field 2
   record.lat = LeadingField(line);
   Delete(line, 1, Pos(",", line));  // field 3

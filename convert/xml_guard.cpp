@@ -186,4 +186,23 @@ std::string XmlGuard(std::string_view text, XmlContext context) {
   return out;
 }
 
+std::string XmlEscape(std::string_view text, XmlContext context) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '&') {
+      out += "&#38;";
+    } else if (c == '<') {
+      out += "&#60;";
+    } else if (c == '>') {
+      out += "&#62;";
+    } else if (c == '"' && context == XmlContext::kAttribute) {
+      out += "&#34;";
+    } else if (!IsForbiddenControl(static_cast<unsigned char>(c))) {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace trelka

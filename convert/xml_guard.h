@@ -20,6 +20,11 @@ enum class XmlContext {
 
 [[nodiscard]] std::string XmlGuard(std::string_view text, XmlContext context);
 
+// text as character data whatever it holds, for texts that are data and never markup (an
+// address): every "&", "<" and ">" as a character reference, the double quote too in an
+// attribute, and the control bytes XML forbids removed.
+[[nodiscard]] std::string XmlEscape(std::string_view text, XmlContext context);
+
 // Appends XmlGuard(text, context) to out without an intermediate string.
 void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext context);
 

@@ -1,6 +1,7 @@
 #include "sequential_run.h"
 
 #include "codepage.h"
+#include "gpx10_values.h"
 #include "gpx_document.h"
 #include "http_url.h"
 #include "line_list.h"
@@ -10,12 +11,15 @@
 namespace trelka::faithful {
 
 std::string SequentialRun(const std::string& path, RunWindow& window, PageSource& pages,
-                          std::string_view page_service_address, const CancelSignal& cancel) {
+                          std::string_view page_service_address, const CancelSignal& cancel,
+                          GpxShape shape, std::string_view cache_page_address) {
   window.DisableCheckBox();
   window.DisableSaveButton();
-  LineList header_lines(HeaderText());
-  LineList waypoint_lines;
   const std::string bytes = ReadWaypointFile(path);
+  GpxSettings gpx{shape, std::string(cache_page_address), DocumentNameOf(path), std::nullopt};
+  if (shape == GpxShape::kGpx10) gpx.bounds = WaypointBounds(bytes);
+  LineList header_lines(HeaderText(gpx));  // UTF-8 already
+  LineList waypoint_lines;
   const int total = CountWaypointLines(bytes);
   WaypointReader file(bytes);
   file.SkipLines(kWaypointHeaderLines);
@@ -27,11 +31,11 @@ std::string SequentialRun(const std::string& path, RunWindow& window, PageSource
     const WaypointRecord waypoint = ParseWaypointLine(file.ReadLine());
     const std::string page = pages.Get(CachePageUrl(page_service_address, waypoint.id), cancel);
     const auto cache = Extract(page, window.ReadCheckBox());
-    if (cache) waypoint_lines.AppendText(WaypointElement(waypoint, *cache));
+    if (cache) waypoint_lines.AppendText(WaypointElement(waypoint, *cache, gpx));
   }
-  LineList document(header_lines.Text() + waypoint_lines.Text() + "</gpx>");
+  LineList elements(waypoint_lines.Text() + "</gpx>");
   window.EnableSaveButton();
-  return Cp1251ToUtf8(document.Text());
+  return header_lines.Text() + Cp1251ToUtf8(elements.Text());
 }
 
 }  // namespace trelka::faithful

@@ -3,8 +3,10 @@
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# What building and running the programs needs.
-run_packages=(g++ cmake ninja-build pkg-config libicu-dev qt6-base-dev libgl-dev)
+# What building and running the programs needs; qt6-translations-l10n has Qt's own dialogs
+# in Russian.
+run_packages=(g++ cmake ninja-build pkg-config libicu-dev qt6-base-dev libgl-dev
+  qt6-translations-l10n)
 # What the tests need on top: GoogleTest, libxml2, the real peers, the formatter and checker,
 # the fuzzers' compiler, and the desktop's own checks of the installed entry and file type.
 test_packages=(python3 libgtest-dev libxml2-dev libxml2-utils nginx-light apache2-utils gpsbabel

@@ -1,7 +1,8 @@
 // trelka-batch: converts a waypoint file exactly as the window does, for scripts.
 //
-//   trelka-batch [--terrain] [--service ADDRESS] [--connections N] [--keep-going]
-//                [--retries N] [--page-cache DIR [--refresh]] [--delay MS] WPT_FILE GPX_FILE
+//   trelka-batch [--terrain] [--gpx 1.0|1.1] [--service ADDRESS] [--connections N]
+//                [--keep-going] [--retries N] [--page-cache DIR [--refresh]] [--delay MS]
+//                WPT_FILE GPX_FILE
 //
 // Progress goes to stderr; the document is written to GPX_FILE with the bytes the window's
 // save button writes. A WPT_FILE of "-" is standard input, a GPX_FILE of "-" standard output.
@@ -53,6 +54,11 @@ std::string Usage() {
              "A WPT_FILE of - reads standard input, a GPX_FILE of - writes standard output.\n"
              "\n"
              "  --terrain          include the description of each cache's surroundings\n"
+             "  --gpx 1.0|1.1      the document's shape (default 1.1). 1.1 for GPSBabel and\n"
+             "                     QMapShack; 1.0, the \"pocket query\" shape, for c:geo and\n"
+             "                     the other geocaching apps and handhelds, which read the\n"
+             "                     cache's type, grades, owner, descriptions and hints only\n"
+             "                     from it (GPSBabel and QMapShack read both)\n"
              "  --service ADDRESS  the page service to ask, as http://host[:port] or\n"
              "                     http://[IPv6]:port; without it, ") +
          trelka::kPageServiceAddress +
@@ -76,6 +82,7 @@ std::string Usage() {
 
 struct Options {
   bool terrain = false;
+  trelka::GpxShape shape = trelka::GpxShape::kGpx11;
   std::string service = trelka::kPageServiceAddress;
   int connections = 1;
   bool keep_going = false;
@@ -201,6 +208,11 @@ Options ParseOptions(int argc, char** argv) {
       std::exit(0);
     } else if (arg == "--terrain") {
       options.terrain = true;
+    } else if (auto shape = OptionValue("--gpx", argc, argv, i)) {
+      if (*shape != "1.0" && *shape != "1.1") {
+        UsageError("--gpx must be 1.0 or 1.1, not \"" + trelka::TerminalSafeLine(*shape) + "\"");
+      }
+      options.shape = *shape == "1.0" ? trelka::GpxShape::kGpx10 : trelka::GpxShape::kGpx11;
     } else if (auto service = OptionValue("--service", argc, argv, i)) {
       options.service = *service;
     } else if (auto connections = OptionValue("--connections", argc, argv, i)) {
@@ -313,12 +325,18 @@ int trelka::Utf8Main(int argc, char** argv) {
     trelka::Utf8Document document([&output](std::string_view block) { output.Write(block); });
     const trelka::CancelSignal never_cancelled;
     trelka::RunSettings settings{options.service, options.connections};
+    settings.shape = options.shape;
+    settings.cache_page_address = trelka::kCachePageAddress;
+    // Standard input has no name to give the document.
+    if (options.waypoint_file == "-") settings.document_name = "";
     int skipped = 0;
     if (options.keep_going) {
       settings.on_failed_page = [&](const trelka::WaypointRecord& waypoint,
+                                    trelka::RunPosition /*position*/,
                                     const std::exception_ptr& failure) {
         ++skipped;
         window.Say(SkippedLine(waypoint, failure));
+        return trelka::AfterFailedPage::kSkip;
       };
     }
     trelka::Run(WaypointPath(options), window, pages.Pages(), settings, document, never_cancelled);

@@ -1,6 +1,7 @@
 // The real TForm1, driven headless by clicks, keys and drops, with scripted dialogs and a page
-// service on 127.0.0.1: its layout, its states and transitions, progress, failures, saving,
-// and what it does with input and closing while a run goes on.
+// service on 127.0.0.1: its layout, that it shows its states (whose rules window_logic_test
+// holds), progress, failed pages and what the answers do, saving, the pages it keeps, and what
+// it does with input, Stop and closing while a run goes on.
 
 #include "tform1.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMimeData>
 #include <QStyle>
@@ -19,9 +21,11 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "application_title.h"
@@ -53,7 +57,15 @@ enum class Event {
 };
 
 // What reaches the window while a run goes on.
-enum class Input { kClickOpen, kDrop };
+enum class Input { kCommandLine, kDrop };
+
+// What comes before a run of the same file, whose pages the window then holds.
+enum class Before { kEndRun, kStop, kToggle };
+
+using Answers = std::vector<trelka::AfterFailedPage>;
+
+const QString kSaveFilter =
+    QStringLiteral("Файлы GPX|*.gpx|Файлы GPX 1.0 (c:geo, навигаторы)|*.gpx");
 
 constexpr std::string_view kWptHeader =
     "OziExplorer Waypoint File Version 1.1\r\nWGS 84\r\nReserved 2\r\nReserved 3\r\n";
@@ -130,6 +142,8 @@ bool Drop(TForm1& form, const QStringList& names) {
 Q_DECLARE_METATYPE(State)
 Q_DECLARE_METATYPE(Event)
 Q_DECLARE_METATYPE(Input)
+Q_DECLARE_METATYPE(Before)
+Q_DECLARE_METATYPE(Answers)
 
 class TForm1Test final : public QObject {
   Q_OBJECT
@@ -150,8 +164,13 @@ class TForm1Test final : public QObject {
   void progress_data();
   void progress();
   void showProgressPaintsAtOnce();
-  void failureAtSecondOfThree();
+  void failedPage_data();
+  void failedPage();
+  void stopDuringARun();
+  void keptPages_data();
+  void keptPages();
   void savedBytes();
+  void savedShapes();
   void dialogsRememberNames();
   void failedSaveLeavesEarlierFile_data();
   void failedSaveLeavesEarlierFile();
@@ -169,29 +188,48 @@ class TForm1Test final : public QObject {
             !form_->ResultDocument.Empty()};
   }
   void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
-  // A run ends on its own thread's time; the file button comes back with its end.
-  void WaitIdle() { QTRY_VERIFY_WITH_TIMEOUT(form_->Button1->isEnabled(), 20000); }
+  // A run ends on its own thread's time; the file button reads "Файл Wpt" again at its end. A
+  // drop starts one after the event loop's next pass.
+  void WaitIdle() {
+    QCoreApplication::sendPostedEvents();
+    QTRY_COMPARE_WITH_TIMEOUT(form_->Button1->text(), QStringLiteral("Файл Wpt"), 20000);
+  }
   void Convert(const QString& path) {
     prompts_->AcceptNext(path);
     Click(form_->Button1);
     WaitIdle();
   }
-  void Save(const QString& path) {
-    prompts_->AcceptNext(path);
+  // Saves under path, with the save dialog's filter entry filter_index chosen.
+  void Save(const QString& path, int filter_index = 0) {
+    prompts_->AcceptNext(path, filter_index);
     Click(form_->Button2);
   }
   void Reach(State state);
   void Apply(Event event);
 
   std::unique_ptr<TempDir> dir_;
-  // While set, the page service holds its answers (for ten seconds at most).
+  // While set, the page service holds its answers (for ten seconds at most): all, or those
+  // for cache 33.
   std::atomic<bool> held_{false};
+  std::atomic<bool> held_33_{false};
+  // How many more requests for cache 404 fail; -1 for all.
+  std::atomic<int> not_found_left_{-1};
+  // Requests the page service had, by cache id.
+  std::map<std::string, int> RequestsById() const {
+    std::map<std::string, int> counts;
+    for (const std::string& line : server_->RequestLines()) {
+      const auto id = line.find("cid=");
+      counts[line.substr(id + 4, line.find(' ', id) - id - 4)]++;
+    }
+    return counts;
+  }
   std::unique_ptr<LoopbackServer> server_;
   std::unique_ptr<ScriptedPrompts> prompts_;
   std::unique_ptr<TForm1> form_;
-  QString three_;    // three waypoints
-  QString failing_;  // three waypoints, the second page is missing
-  QString empty_;    // the header only
+  QString three_;     // three waypoints
+  QString failing_;   // three waypoints, the second page is missing
+  QString nameless_;  // three waypoints, the second page without the cache name
+  QString empty_;     // the header only
 };
 
 // A cache page that yields an element, and the answer for a cache that does not exist.
@@ -200,16 +238,26 @@ const std::string kPageResponse =
     "<html><body><p><b>Cache</b> a cache page</body></html>";
 const std::string kNotFoundResponse =
     "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html>no such cache</html>";
+const std::string kNamelessResponse =
+    "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html>no cache name here</html>";
 
 void TForm1Test::init() {
   dir_ = std::make_unique<TempDir>();
-  // The cache id 404 has no page.
+  // The cache id 404 has no page, 555 a page without the cache name.
   held_ = false;
+  held_33_ = false;
+  not_found_left_ = -1;
   server_ = std::make_unique<LoopbackServer>([this](const std::string& request) {
-    for (int i = 0; held_ && i < 1000; ++i)
+    const auto asks = [&request](const char* id) {
+      return request.find(std::string("cid=") + id + " ") != std::string::npos;
+    };
+    for (int i = 0; (held_ || (held_33_ && asks("33"))) && i < 1000; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return request.find("cid=404 ") != std::string::npos ? Reply{kNotFoundResponse}
-                                                         : Reply{kPageResponse};
+    if (asks("404") && not_found_left_ != 0) {
+      if (not_found_left_ > 0) --not_found_left_;
+      return Reply{kNotFoundResponse};
+    }
+    return Reply{asks("555") ? kNamelessResponse : kPageResponse};
   });
   prompts_ = std::make_unique<ScriptedPrompts>();
   form_ = std::make_unique<TForm1>(*prompts_, server_->Address());
@@ -219,6 +267,9 @@ void TForm1Test::init() {
   failing_ = QString::fromStdString(dir_->Write(
       "failing.wpt", std::string(kWptHeader) + "1,TR11,55.1,37.1,\r\n2,TR404,55.2,37.2,\r\n"
                                                "3,TR33,55.3,37.3,\r\n"));
+  nameless_ = QString::fromStdString(dir_->Write(
+      "nameless.wpt", std::string(kWptHeader) + "1,TR11,55.1,37.1,\r\n2,TR555,55.2,37.2,\r\n"
+                                                "3,TR33,55.3,37.3,\r\n"));
   empty_ = QString::fromStdString(dir_->Write("empty.wpt", kWptHeader));
   form_->show();
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -226,8 +277,10 @@ void TForm1Test::init() {
 
 void TForm1Test::cleanup() {
   held_ = false;
+  held_33_ = false;
   QCOMPARE(prompts_->unexpected_dialogs, 0);
   QVERIFY(prompts_->answers.empty());
+  QVERIFY(prompts_->failed_page_answers.empty());
   form_.reset();
   prompts_.reset();
   server_.reset();
@@ -250,8 +303,10 @@ void TForm1Test::Reach(State state) {
       Click(form_->CheckBox1);
       break;
     case State::kFailed:
+      prompts_->AnswerNextFailedPage(trelka::AfterFailedPage::kEndRun);
       Convert(failing_);
       prompts_->errors.clear();
+      prompts_->questions.clear();
       break;
   }
   QCOMPARE(Observe(), Expected(state));
@@ -273,6 +328,7 @@ void TForm1Test::Apply(Event event) {
       Convert(three_);
       break;
     case Event::kOpenFailingFile:
+      prompts_->AnswerNextFailedPage(trelka::AfterFailedPage::kEndRun);
       Convert(failing_);
       break;
     case Event::kSaveCancelled:
@@ -288,12 +344,14 @@ void TForm1Test::Apply(Event event) {
     case Event::kToggle:
       Click(form_->CheckBox1);
       break;
-    case Event::kReturn:
-      prompts_->AcceptNext(three_);
+    case Event::kReturn: {
       QVERIFY(form_->focusWidget() != nullptr);
+      const bool saves = form_->focusWidget() == form_->Button2;
+      prompts_->AcceptNext(saves ? QPath("second.gpx") : three_);
       QTest::keyClick(form_->focusWidget(), Qt::Key_Return);
       WaitIdle();
       break;
+    }
     case Event::kEnterOnSave:
       prompts_->AcceptNext(QPath("second.gpx"));
       form_->Button2->setFocus();
@@ -310,7 +368,7 @@ void TForm1Test::startState() {
   QCOMPARE(form_->OpenDialog1.FileName(), QString());
   QCOMPARE(form_->SaveDialog1.FileName(), QString());
   QCOMPARE(form_->OpenDialog1.Filter(), QStringLiteral("файлы Wpt |*.wpt"));
-  QCOMPARE(form_->SaveDialog1.Filter(), QStringLiteral("Файлы GPX|*.gpx"));
+  QCOMPARE(form_->SaveDialog1.Filter(), kSaveFilter);
 }
 
 void TForm1Test::layout_data() {
@@ -442,11 +500,11 @@ void TForm1Test::transitions_data() {
   QTest::newRow("converted: save fails") << S::kConverted << E::kSaveFails << S::kConverted << 1 << 1 << same;
   QTest::newRow("saved: save fails") << S::kSaved << E::kSaveFails << S::kSaved << 1 << 1 << same;
   QTest::newRow("saved: toggle") << S::kSaved << E::kToggle << S::kStale << 0 << 0 << same;
-  QTest::newRow("stale: toggle") << S::kStale << E::kToggle << S::kStale << 0 << 0 << same;
+  QTest::newRow("stale: toggled back") << S::kStale << E::kToggle << S::kSaved << 0 << 0 << same;
   QTest::newRow("start: toggle") << S::kStart << E::kToggle << S::kStart << 0 << 0 << same;
   QTest::newRow("failed: toggle") << S::kFailed << E::kToggle << S::kFailed << 0 << 0 << same;
   QTest::newRow("start: Return on the file button") << S::kStart << E::kReturn << S::kConverted << 1 << 0 << done;
-  QTest::newRow("converted: Return after a run") << S::kConverted << E::kReturn << S::kConverted << 1 << 0 << done;
+  QTest::newRow("converted: Return saves after a run") << S::kConverted << E::kReturn << S::kSaved << 1 << 0 << same;
   QTest::newRow("converted: Enter on the save button") << S::kConverted << E::kEnterOnSave << S::kSaved << 1 << 0 << same;
   // Disabled controls take no clicks.
   QTest::newRow("converted: check box is dead") << S::kConverted << E::kToggle << S::kConverted << 0 << 0 << same;
@@ -484,6 +542,9 @@ void TForm1Test::transitions() {
   }
   const bool toggled = event == Event::kToggle && form_->CheckBox1->isEnabled();
   QCOMPARE(form_->CheckBox1->isChecked(), toggled ? !checked_before : checked_before);
+  // After a run, Return saves.
+  if (label == QStringLiteral("3 из 3")) QCOMPARE(form_->focusWidget(), form_->Button2);
+  QCOMPARE(form_->Button1->text(), QStringLiteral("Файл Wpt"));
 }
 
 void TForm1Test::progress_data() {
@@ -539,17 +600,163 @@ void TForm1Test::showProgressPaintsAtOnce() {
            (std::vector<QString>{QStringLiteral("12 из 345"), QStringLiteral("window")}));
 }
 
-void TForm1Test::failureAtSecondOfThree() {
-  Convert(failing_);
-  QCOMPARE(static_cast<int>(prompts_->errors.size()), 1);
-  QCOMPARE(prompts_->errors[0].text, QStringLiteral("404 Not Found."));
-  QCOMPARE(prompts_->errors[0].title,
-           trelka::ApplicationTitle(QCoreApplication::applicationFilePath()));
-  QVERIFY(!prompts_->errors[0].title.isEmpty());
-  QCOMPARE(form_->Label1->text(), QStringLiteral("2 из 3"));
-  QCOMPARE(Observe(), Expected(State::kFailed));
-  QVERIFY(form_->Button1->isEnabled());
-  QCOMPARE(static_cast<int>(server_->RequestLines().size()), 2);
+void TForm1Test::failedPage_data() {
+  using A = trelka::AfterFailedPage;
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<int>("failures");  // requests for cache 404 that fail; -1 for all
+  QTest::addColumn<Answers>("answers");
+  QTest::addColumn<State>("to");
+  QTest::addColumn<QString>("error");
+  QTest::addColumn<QString>("missing");  // the end-of-run list
+  QTest::addColumn<int>("elements");
+  const QString asked = QStringLiteral("404 Not Found.\nТайник 404, строка 2 из 3");
+  const QString heading = QStringLiteral("В документе нет этих тайников:\n");
+  QTest::newRow("404, skip") << "failing" << -1 << Answers{A::kSkip} << State::kConverted
+                             << QString()
+                             << heading + QStringLiteral("Тайник 404, строка 2 из 3: 404 Not Found")
+                             << 2;
+  QTest::newRow("404, retry that succeeds")
+      << "failing" << 1 << Answers{A::kRetry} << State::kConverted << QString() << QString() << 3;
+  QTest::newRow("404, retry that fails, abort")
+      << "failing" << -1 << Answers{A::kRetry, A::kEndRun} << State::kFailed
+      << QStringLiteral("404 Not Found.") << QString() << 0;
+  QTest::newRow("404, abort") << "failing" << -1 << Answers{A::kEndRun} << State::kFailed
+                              << QStringLiteral("404 Not Found.") << QString() << 0;
+  QTest::newRow("a page without the cache name")
+      << "nameless" << -1 << Answers{} << State::kConverted << QString()
+      << heading + QStringLiteral("Тайник 555, строка 2 из 3: нет страницы тайника") << 2;
+}
+
+// The question names the cache; each answer does what it says, and the window ends as the
+// run does: converted (with the list of what is missing) or failed as without a question.
+void TForm1Test::failedPage() {
+  QFETCH(QString, file);
+  QFETCH(int, failures);
+  QFETCH(Answers, answers);
+  QFETCH(State, to);
+  QFETCH(QString, error);
+  QFETCH(QString, missing);
+  QFETCH(int, elements);
+  not_found_left_ = failures;
+  for (const auto answer : answers) prompts_->AnswerNextFailedPage(answer);
+  Convert(file == "failing" ? failing_ : nameless_);
+
+  const QString title = trelka::ApplicationTitle(QCoreApplication::applicationFilePath());
+  QVERIFY(!title.isEmpty());
+  QCOMPARE(static_cast<int>(prompts_->questions.size()), static_cast<int>(answers.size()));
+  for (const auto& question : prompts_->questions) {
+    QCOMPARE(question.title, title);
+    QCOMPARE(question.text, QStringLiteral("404 Not Found.\nТайник 404, строка 2 из 3"));
+  }
+  QCOMPARE(static_cast<int>(prompts_->errors.size()), error.isEmpty() ? 0 : 1);
+  if (!error.isEmpty()) QCOMPARE(prompts_->errors[0].text, error);
+  QCOMPARE(static_cast<int>(prompts_->informations.size()), missing.isEmpty() ? 0 : 1);
+  if (!missing.isEmpty()) {
+    QCOMPARE(prompts_->informations[0].text, missing);
+    QCOMPARE(prompts_->informations[0].title, title);
+  }
+  QCOMPARE(Observe(), Expected(to));
+  QCOMPARE(form_->Label1->text(),
+           to == State::kFailed ? QStringLiteral("2 из 3") : QStringLiteral("3 из 3"));
+  const std::string document = form_->ResultDocument.Text();
+  QCOMPARE(static_cast<int>(std::count(document.begin(), document.end(), '\n')),
+           elements == 0 ? 0 : 2 + elements);
+  // A retry asks the page service again; nothing else does.
+  QCOMPARE(RequestsById()["404"],
+           file == "failing" ? static_cast<int>(std::count(answers.begin(), answers.end(),
+                                                           trelka::AfterFailedPage::kRetry)) +
+                                   1
+                             : 0);
+  QCOMPARE(RequestsById()["11"], 1);
+}
+
+// Against a server that takes the request and never answers: the file button stops the run at
+// once, and the window stays, as after a failed run, without a message.
+void TForm1Test::stopDuringARun() {
+  LoopbackServer silent(std::vector<Reply>{{"", Reply::Then::kStall}});
+  TForm1 form(*prompts_, silent.Address());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  prompts_->AcceptNext(three_);
+  Click(form.Button1);
+  QCOMPARE(form.Button1->text(), QStringLiteral("Стоп"));
+  QVERIFY(form.Button1->isEnabled());
+  QTRY_COMPARE_WITH_TIMEOUT(form.Label1->text(), QStringLiteral("1 из 3"), 10000);
+  QTRY_COMPARE_WITH_TIMEOUT(silent.RequestLines().size(), std::size_t{1}, 10000);
+
+  QElapsedTimer stopping;
+  stopping.start();
+  Click(form.Button1);
+  QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
+  QTest::qWait(300);  // anything the run had sent on its way would arrive now
+
+  QVERIFY(form.isVisible());
+  QCOMPARE(form.Button1->text(), QStringLiteral("Файл Wpt"));
+  QVERIFY(prompts_->errors.empty());
+  QVERIFY(prompts_->requests.size() == 1);  // the click stopped; it opened no dialog
+  QCOMPARE(form.Label1->text(), QStringLiteral("1 из 3"));
+  QCOMPARE((Observed{form.CheckBox1->isEnabled(), form.Button2->isEnabled(),
+                     !form.ResultDocument.Empty()}),
+           Expected(State::kFailed));
+  QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TForm1Test::keptPages_data() {
+  QTest::addColumn<Before>("before");
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QStringList>("requests");  // "id count", every page of both runs
+  QTest::newRow("after Прервать") << Before::kEndRun << "failing"
+                                  << QStringList{"11 1", "33 1", "404 2"};
+  QTest::newRow("after Стоп") << Before::kStop << "three" << QStringList{"11 1", "22 1", "33 2"};
+  QTest::newRow("after a toggle of the check box")
+      << Before::kToggle << "three" << QStringList{"11 1", "22 1", "33 1"};
+}
+
+// A run started again asks only for the pages the window does not hold, and makes the same
+// document as a run that fetched them all.
+void TForm1Test::keptPages() {
+  QFETCH(Before, before);
+  QFETCH(QString, file);
+  QFETCH(QStringList, requests);
+  const QString& path = file == "failing" ? failing_ : three_;
+  switch (before) {
+    case Before::kEndRun:
+      not_found_left_ = 1;
+      prompts_->AnswerNextFailedPage(trelka::AfterFailedPage::kEndRun);
+      Convert(path);
+      QCOMPARE(static_cast<int>(prompts_->errors.size()), 1);
+      break;
+    case Before::kStop:
+      held_33_ = true;
+      prompts_->AcceptNext(path);
+      Click(form_->Button1);
+      QTRY_COMPARE_WITH_TIMEOUT(RequestsById()["33"], 1, 10000);
+      Click(form_->Button1);
+      held_33_ = false;
+      break;
+    case Before::kToggle:
+      Convert(path);
+      Save(QPath("first.gpx"));
+      Click(form_->CheckBox1);
+      break;
+  }
+  Convert(path);
+  QCOMPARE(Observe(), Expected(State::kConverted));
+
+  QStringList counted;
+  for (const auto& [id, count] : RequestsById()) {
+    counted << QString::fromStdString(id) + u' ' + QString::number(count);
+  }
+  QCOMPARE(counted, requests);
+
+  ScriptedPrompts prompts;
+  TForm1 fresh(prompts, server_->Address());
+  fresh.show();
+  if (form_->CheckBox1->isChecked()) Click(fresh.CheckBox1);
+  prompts.AcceptNext(path);
+  Click(fresh.Button1);
+  QTRY_VERIFY_WITH_TIMEOUT(fresh.Button2->isEnabled(), 20000);
+  QVERIFY(fresh.ResultDocument.Text() == form_->ResultDocument.Text());
 }
 
 void TForm1Test::savedBytes() {
@@ -568,12 +775,42 @@ void TForm1Test::savedBytes() {
   QVERIFY(!std::filesystem::exists(Path("no-extension.gpx")));
 }
 
+// The save dialog's second entry writes GPX 1.0, the first GPX 1.1, in any order and from the
+// one run: saving asks the page service for nothing.
+void TForm1Test::savedShapes() {
+  Convert(three_);
+  const std::size_t requests = server_->RequestLines().size();
+  Save(QPath("gpx10.gpx"), 1);
+  Save(QPath("gpx11.gpx"), 0);
+  Save(QPath("gpx10-again.gpx"), 1);
+  QVERIFY(prompts_->errors.empty());
+  QCOMPARE(server_->RequestLines().size(), requests);
+
+  const std::string gpx10 = ReadFileBytes(Path("gpx10.gpx"));
+  QCOMPARE(gpx10, form_->ResultGpx10Edits.Apply(form_->ResultDocument) + "\r\n");
+  QVERIFY(gpx10.find("<gpx xmlns=\"http://www.topografix.com/GPX/1/0\" version=\"1.0\"") !=
+          std::string::npos);
+  QVERIFY(gpx10.find("<name>three</name>") != std::string::npos);
+  QVERIFY(gpx10.find("<name>TR22</name>") != std::string::npos);
+  QVERIFY(gpx10.ends_with("</gpx>\r\n\r\n"));
+  QCOMPARE(trelka::testing::XmlProblem(gpx10), std::string());
+  QCOMPARE(ReadFileBytes(Path("gpx10-again.gpx")), gpx10);
+  QCOMPARE(ReadFileBytes(Path("gpx11.gpx")), form_->ResultDocument.Text() + "\r\n");
+
+  // A new run replaces both shapes.
+  Convert(empty_);
+  Save(QPath("empty10.gpx"), 1);
+  const std::string empty10 = ReadFileBytes(Path("empty10.gpx"));
+  QVERIFY(empty10.find("<name>empty</name>") != std::string::npos);
+  QVERIFY(empty10.find("<wpt") == std::string::npos);
+}
+
 void TForm1Test::dialogsRememberNames() {
   Convert(three_);
   prompts_->CancelNext();
   Click(form_->Button1);
   Convert(empty_);
-  Save(QPath("a.gpx"));
+  Save(QPath("a.gpx"), 1);
   prompts_->CancelNext();
   Click(form_->Button2);
   Save(QPath("b.gpx"));
@@ -581,15 +818,19 @@ void TForm1Test::dialogsRememberNames() {
   const auto& asked = prompts_->requests;
   QCOMPARE(asked.size(), std::size_t{6});
   using Kind = trelka::Prompts::FileKind;
-  const std::vector<std::pair<Kind, QString>> expected = {
-      {Kind::kOpen, QString()}, {Kind::kOpen, three_},         {Kind::kOpen, three_},
-      {Kind::kSave, QString()}, {Kind::kSave, QPath("a.gpx")}, {Kind::kSave, QPath("a.gpx")},
+  // The save dialog starts at the waypoint file's folder and name, with ".gpx", and keeps
+  // the entry chosen as it keeps the name.
+  const std::vector<std::tuple<Kind, QString, int>> expected = {
+      {Kind::kOpen, QString(), 0},      {Kind::kOpen, three_, 0},
+      {Kind::kOpen, three_, 0},         {Kind::kSave, QPath("empty.gpx"), 0},
+      {Kind::kSave, QPath("a.gpx"), 1}, {Kind::kSave, QPath("a.gpx"), 1},
   };
   for (std::size_t i = 0; i < asked.size(); ++i) {
-    QCOMPARE(asked[i].kind, expected[i].first);
-    QCOMPARE(asked[i].file_name, expected[i].second);
-    QCOMPARE(asked[i].filter, asked[i].kind == Kind::kOpen ? QStringLiteral("файлы Wpt |*.wpt")
-                                                           : QStringLiteral("Файлы GPX|*.gpx"));
+    QCOMPARE(asked[i].kind, std::get<0>(expected[i]));
+    QCOMPARE(asked[i].file_name, std::get<1>(expected[i]));
+    QCOMPARE(asked[i].filter_index, std::get<2>(expected[i]));
+    QCOMPARE(asked[i].filter,
+             asked[i].kind == Kind::kOpen ? QStringLiteral("файлы Wpt |*.wpt") : kSaveFilter);
   }
   QCOMPARE(form_->SaveDialog1.FileName(), QPath("b.gpx"));
 }
@@ -656,24 +897,24 @@ void TForm1Test::failedSaveLeavesEarlierFile() {
 
 void TForm1Test::inputDuringARun_data() {
   QTest::addColumn<Input>("input");
-  QTest::newRow("a click on the file button") << Input::kClickOpen;
+  QTest::newRow("a file named as if on the command line") << Input::kCommandLine;
   QTest::newRow("a dropped waypoint file") << Input::kDrop;
 }
 
-// Input made while a run goes on is either taken by a disabled control or refused; none of it
-// starts anything once the run has ended.
+// Files from outside while a run goes on are refused; none of them starts anything once the
+// run has ended. (A click on the file button stops the run: stopDuringARun.)
 void TForm1Test::inputDuringARun() {
   QFETCH(Input, input);
   held_ = true;
   prompts_->AcceptNext(three_);
   Click(form_->Button1);
-  QVERIFY(!form_->Button1->isEnabled());
+  QCOMPARE(form_->Button1->text(), QStringLiteral("Стоп"));
   QCOMPARE(form_->cursor().shape(), Qt::BusyCursor);
 
   prompts_->AcceptNext(empty_);  // what a second run would be started with
   switch (input) {
-    case Input::kClickOpen:
-      Click(form_->Button1);
+    case Input::kCommandLine:
+      form_->OpenWaypointFiles({empty_});
       break;
     case Input::kDrop:
       QVERIFY(!Drop(*form_, {empty_}));
@@ -723,23 +964,41 @@ void TForm1Test::filesFromOutside_data() {
   QTest::addColumn<QStringList>("names");
   QTest::addColumn<bool>("taken");
   QTest::addColumn<State>("to");
+  QTest::addColumn<QString>("error");
+  QTest::addColumn<QString>("note");
+  const QString one_at_a_time =
+      QStringLiteral("Файлы преобразуются по одному. Преобразуется первый из них:\n%1/three.wpt");
   // Names on the command line are relative to the working folder, the test's folder.
   QTest::newRow("named on the command line")
-      << false << QStringList{"three.wpt"} << true << State::kConverted;
+      << false << QStringList{"three.wpt"} << true << State::kConverted << QString() << QString();
+  QTest::newRow("a missing file on the command line")
+      << false << QStringList{"absent.wpt"} << true << State::kStart
+      << QStringLiteral("File not found.") << QString();
+  QTest::newRow("a folder on the command line")
+      << false << QStringList{"."} << true << State::kStart << QStringLiteral("File not found.")
+      << QString();
+  QTest::newRow("two on the command line") << false << QStringList{"three.wpt", "empty.wpt"} << true
+                                           << State::kConverted << QString() << one_at_a_time;
   QTest::newRow("one waypoint file dropped")
-      << true << QStringList{"three.wpt"} << true << State::kConverted;
-  QTest::newRow("two files dropped")
-      << true << QStringList{"three.wpt", "empty.wpt"} << false << State::kStart;
+      << true << QStringList{"three.wpt"} << true << State::kConverted << QString() << QString();
+  QTest::newRow("a missing waypoint file dropped")
+      << true << QStringList{"absent.wpt"} << true << State::kStart
+      << QStringLiteral("File not found.") << QString();
+  QTest::newRow("two files dropped") << true << QStringList{"three.wpt", "empty.wpt"} << true
+                                     << State::kConverted << QString() << one_at_a_time;
   QTest::newRow("another kind of file dropped")
-      << true << QStringList{"three.gpx"} << false << State::kStart;
+      << true << QStringList{"three.gpx"} << false << State::kStart << QString() << QString();
 }
 
-// As if the file had been accepted in the open dialog, which then starts from it.
+// As if the first file had been accepted in the open dialog, which then starts from it; a
+// name that is no file is said to be missing, and the others to be left alone.
 void TForm1Test::filesFromOutside() {
   QFETCH(bool, dropped);
   QFETCH(QStringList, names);
   QFETCH(bool, taken);
   QFETCH(State, to);
+  QFETCH(QString, error);
+  QFETCH(QString, note);
   const QString folder = QString::fromStdString(dir_->Path().string());
   if (dropped) {
     QStringList paths;
@@ -748,15 +1007,19 @@ void TForm1Test::filesFromOutside() {
   } else {
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(folder));
-    form_->OpenWaypointFile(names.front());
+    form_->OpenWaypointFiles(names);
     QDir::setCurrent(before);
   }
   WaitIdle();
 
   QCOMPARE(Observe(), Expected(to));
   QVERIFY(prompts_->requests.empty());
-  QVERIFY(prompts_->errors.empty());
-  QCOMPARE(form_->OpenDialog1.FileName(), taken ? folder + u'/' + names.front() : QString());
+  QCOMPARE(static_cast<int>(prompts_->errors.size()), error.isEmpty() ? 0 : 1);
+  if (!error.isEmpty()) QCOMPARE(prompts_->errors[0].text, error);
+  QCOMPARE(static_cast<int>(prompts_->informations.size()), note.isEmpty() ? 0 : 1);
+  if (!note.isEmpty()) QCOMPARE(prompts_->informations[0].text, note.arg(folder));
+  QCOMPARE(form_->OpenDialog1.FileName(),
+           taken ? QFileInfo(folder + u'/' + names.front()).absoluteFilePath() : QString());
 }
 
 QTEST_MAIN(TForm1Test)

@@ -36,24 +36,34 @@ std::string IcuConvert(UConverter* to, UConverter* from, std::string_view text) 
   return out;
 }
 
+// utf8 through ICU from UTF-8 to the converter to.
+std::string IcuFromUtf8(UConverter* to, std::string_view utf8) {
+  static const Converter from = Open("UTF-8");
+  std::string out(utf8.size() * 3 + 16, '\0');
+  char* target = out.data();
+  const char* source = utf8.data();
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_convertEx(to, from.get(), &target, out.data() + out.size(), &source,
+                 utf8.data() + utf8.size(), nullptr, nullptr, nullptr, nullptr, true, true,
+                 &status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  out.resize(static_cast<std::size_t>(target - out.data()));
+  return out;
+}
+
 std::string IcuUtf8ToCp1251(std::string_view utf8) {
-  static const Converter to_unicode = Open("UTF-8");
   static const Converter to_cp1251 = [] {
     Converter converter = Open("windows-1251");
     UErrorCode status = U_ZERO_ERROR;
     ucnv_setSubstChars(converter.get(), "?", 1, &status);
     return converter;
   }();
-  std::string out(utf8.size() + 16, '\0');
-  char* target = out.data();
-  const char* source = utf8.data();
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_convertEx(to_cp1251.get(), to_unicode.get(), &target, out.data() + out.size(), &source,
-                 utf8.data() + utf8.size(), nullptr, nullptr, nullptr, nullptr, true, true,
-                 &status);
-  EXPECT_TRUE(U_SUCCESS(status));
-  out.resize(static_cast<std::size_t>(target - out.data()));
-  return out;
+  return IcuFromUtf8(to_cp1251.get(), utf8);
+}
+
+std::string IcuValidUtf8(std::string_view bytes) {
+  static const Converter to_utf8 = Open("UTF-8");
+  return IcuFromUtf8(to_utf8.get(), bytes);
 }
 
 std::string Utf8Of(char32_t c) {
@@ -112,6 +122,8 @@ TEST(CodepageIcuTest, IllFormedUtf8AsIcuReplacesIt) {
     std::string text(random() % 8, '\0');
     for (char& c : text) c = static_cast<char>(pieces[random() % std::size(pieces)]);
     ASSERT_EQ(testing::Escaped(Utf8ToCp1251(text)), testing::Escaped(IcuUtf8ToCp1251(text)))
+        << testing::Escaped(text);
+    ASSERT_EQ(testing::Escaped(ValidUtf8(text)), testing::Escaped(IcuValidUtf8(text)))
         << testing::Escaped(text);
   }
 }

@@ -61,7 +61,8 @@ class ScriptedPages final : public PageSource {
     std::this_thread::sleep_for(delay_);
     const std::lock_guard lock(mutex_);
     --in_flight_;
-    if (const auto failure = failures.find(url); failure != failures.end()) {
+    if (const auto failure = failures.find(url);
+        failure != failures.end() && failing_tries-- != 0) {
       std::rethrow_exception(failure->second);
     }
     return number <= pages.size() ? pages[number - 1] : std::string(kMinimalPage);
@@ -76,6 +77,7 @@ class ScriptedPages final : public PageSource {
   }
   std::vector<std::string> pages;
   std::map<std::string, std::exception_ptr> failures;  // by URL
+  int failing_tries = -1;  // how many requests of failing URLs fail; -1 for all
 
  private:
   std::chrono::milliseconds delay_;
@@ -93,14 +95,22 @@ const std::vector<std::string> kThreeUrls = {"http://pages.test/cache.php?cid=11
 struct Outcome {
   std::vector<std::string> events;
   std::string document;
-  std::string failure;               // "" when the run succeeded
-  std::vector<std::string> skipped;  // "id: message" for each page the run went on without
+  std::string failure;  // "" when the run succeeded
+  // "id at i of N: message" for each failed page the run asked about
+  std::vector<std::string> asked;
+  std::vector<std::string> without_name;  // "id at i of N" for each page without the name marker
 };
 
-enum class Mode { kStop, kKeepGoing };
+enum class Mode { kStop, kAsk };
 
+std::string Where(const WaypointRecord& waypoint, RunPosition position) {
+  return waypoint.id + " at " + std::to_string(position.index) + " of " +
+         std::to_string(position.total);
+}
+
+// With kAsk, failed pages are answered with answers in turn, then with kSkip.
 Outcome RunOn(std::string_view waypoints, ScriptedPages& pages, int connections = 1,
-              Mode mode = Mode::kStop) {
+              Mode mode = Mode::kStop, std::vector<AfterFailedPage> answers = {}) {
   TempDir dir;
   const auto path = dir.Write("run.wpt", std::string(kHeader) + std::string(waypoints));
   RecordingWindow window;
@@ -109,12 +119,19 @@ Outcome RunOn(std::string_view waypoints, ScriptedPages& pages, int connections 
   const CancelSignal cancel;
   Outcome outcome;
   RunSettings settings{std::string(kService), connections};
-  if (mode == Mode::kKeepGoing) {
-    settings.on_failed_page = [&](const WaypointRecord& waypoint,
+  if (mode == Mode::kAsk) {
+    settings.on_failed_page = [&](const WaypointRecord& waypoint, RunPosition position,
                                   const std::exception_ptr& failure) {
-      outcome.skipped.push_back(waypoint.id + ": " + FailureMessageOf(failure));
+      outcome.asked.push_back(Where(waypoint, position) + ": " + FailureMessageOf(failure));
+      if (answers.empty()) return AfterFailedPage::kSkip;
+      const AfterFailedPage answer = answers.front();
+      answers.erase(answers.begin());
+      return answer;
     };
   }
+  settings.on_page_without_name = [&](const WaypointRecord& waypoint, RunPosition position) {
+    outcome.without_name.push_back(Where(waypoint, position));
+  };
   try {
     Run(path, window, pages, settings, result, cancel);
   } catch (const Failure& failure) {
@@ -162,6 +179,37 @@ TEST(ConversionRunTest, PagesWithoutNameMarkerAreSkippedAndTitlesStayText) {
             std::string::npos)
       << outcome.document;
   EXPECT_EQ(outcome.document.find("<name>11</name>"), std::string::npos);
+  EXPECT_EQ(outcome.without_name, (std::vector<std::string>{"11 at 1 of 3", "33 at 3 of 3"}));
+}
+
+// GPX 1.0 takes its name from the waypoint file's (or from the settings) and its bounds from
+// the waypoint lines, those whose page gave no element among them.
+TEST(ConversionRunTest, Gpx10NameAndBoundsFromTheWaypointFile) {
+  const struct {
+    std::optional<std::string> name;
+    const char* header_end;
+  } rows[] = {
+      {std::nullopt, R"(<name>run</name><bounds minlat="1" minlon="2" maxlat="5" maxlon="6"/>)"},
+      {"", R"(creator="Trelka" xmlns:xsi=)"},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    const auto path = dir.Write("run.wpt", std::string(kHeader) + std::string(kThree));
+    RecordingWindow window;
+    ScriptedPages pages;
+    pages.pages = {"<html>no such cache</html>"};
+    Utf8Document result;
+    RunSettings settings{std::string(kService), 1};
+    settings.shape = GpxShape::kGpx10;
+    settings.cache_page_address = "https://site.test/";
+    settings.document_name = row.name;
+    const CancelSignal cancel;
+    trelka::Run(path, window, pages, settings, result, cancel);
+    const std::string document = result.Text();
+    EXPECT_NE(document.find(row.header_end), std::string::npos) << document;
+    EXPECT_EQ(document.find("<wpt lat=\"1\""), std::string::npos);
+    EXPECT_NE(document.find("<url>https://site.test/33</url>"), std::string::npos);
+  }
 }
 
 TEST(ConversionRunTest, NoWaypointsStillEnableSaving) {
@@ -196,37 +244,78 @@ TEST(ConversionRunTest, FailingPageStopsTheRunWithAnEmptyResult) {
   }
 }
 
-// Going on past failed pages: each is reported once, in waypoint order, and the others give
-// their elements; a file failure still ends the run.
-TEST(ConversionRunTest, KeepGoingSkipsFailedPagesInOrder) {
+// Failed pages are asked about once per try, in waypoint order, and the answer holds: a
+// skipped page gives no element, a retried one is requested again, an ended run fails as
+// without the question. A file failure still ends the run without one.
+TEST(ConversionRunTest, FailedPagesDoWhatTheAnswerSays) {
+  using A = AfterFailedPage;
   const auto failure = [](auto exception) { return std::make_exception_ptr(exception); };
+  const std::string k404 = "22 at 2 of 3: 404 Not Found";
   const struct {
+    const char* what;
     int connections;
-    std::map<std::string, std::exception_ptr> failures;
-    std::vector<std::string> skipped;
-    std::string failure;
+    std::exception_ptr failure;
+    int failing_tries;
+    std::vector<A> answers;
+    std::vector<std::string> asked;
+    std::string failure_message;  // "" when the run succeeds
     int elements;
+    std::size_t requests;
   } rows[] = {
-      {1, {{kThreeUrls[1], failure(Failure("404 Not Found"))}}, {"22: 404 Not Found"}, "", 2},
-      {2,
-       {{kThreeUrls[1], failure(FileFailure("File access denied"))}},
+      {"skip", 1, failure(Failure("404 Not Found")), -1, {A::kSkip}, {k404}, "", 2, 3},
+      {"skip, several connections", 2, failure(Failure("404 Not Found")), -1, {}, {k404}, "", 2, 3},
+      {"retry that succeeds",
+       1,
+       failure(Failure("404 Not Found")),
+       1,
+       {A::kRetry},
+       {k404},
+       "",
+       3,
+       4},
+      {"retry that fails, then skip",
+       1,
+       failure(Failure("404 Not Found")),
+       -1,
+       {A::kRetry, A::kSkip},
+       {k404, k404},
+       "",
+       2,
+       4},
+      {"end the run",
+       1,
+       failure(Failure("404 Not Found")),
+       -1,
+       {A::kEndRun},
+       {k404},
+       "404 Not Found",
+       -1,
+       0},
+      {"a file failure",
+       2,
+       failure(FileFailure("File access denied")),
+       -1,
+       {},
        {},
        "File access denied",
-       -1},
+       -1,
+       0},
   };
   for (const auto& row : rows) {
     ScriptedPages pages(5ms);
-    pages.failures = row.failures;
-    const Outcome outcome = RunOn(kThree, pages, row.connections, Mode::kKeepGoing);
-    EXPECT_EQ(outcome.skipped, row.skipped) << row.connections;
-    EXPECT_EQ(outcome.failure, row.failure) << row.connections;
+    pages.failures[kThreeUrls[1]] = row.failure;
+    pages.failing_tries = row.failing_tries;
+    const Outcome outcome = RunOn(kThree, pages, row.connections, Mode::kAsk, row.answers);
+    EXPECT_EQ(outcome.asked, row.asked) << row.what;
+    EXPECT_EQ(outcome.failure, row.failure_message) << row.what;
     if (row.elements < 0) {
-      EXPECT_EQ(outcome.document, "");
+      EXPECT_EQ(outcome.document, "") << row.what;
       continue;
     }
-    EXPECT_EQ(pages.Urls().size(), 3u) << row.connections;
-    EXPECT_EQ(std::count(outcome.document.begin(), outcome.document.end(), '\n'), 2 + row.elements);
-    EXPECT_EQ(outcome.events.back(), "enable save");
+    EXPECT_EQ(pages.Urls().size(), row.requests) << row.what;
+    EXPECT_EQ(std::count(outcome.document.begin(), outcome.document.end(), '\n'), 2 + row.elements)
+        << row.what;
+    EXPECT_EQ(outcome.events.back(), "enable save") << row.what;
   }
 }
 
@@ -236,11 +325,17 @@ TEST(ConversionRunTest, MissingFileFailsAfterTheControlsAreDisabled) {
   ScriptedPages pages;
   Utf8Document result;
   result.Append("earlier result");
+  ShapeEdits gpx10;
+  gpx10.Replacements().Append("earlier edit");
+  gpx10.Add(0, 1, 12);
+  RunSettings settings{std::string(kService), 1};
+  settings.gpx10_edits = &gpx10;
   const CancelSignal cancel;
-  EXPECT_THROW(trelka::Run((dir.Path() / "gone.wpt").string(), window, pages,
-                           {std::string(kService), 1}, result, cancel),
-               FileFailure);
+  EXPECT_THROW(
+      trelka::Run((dir.Path() / "gone.wpt").string(), window, pages, settings, result, cancel),
+      FileFailure);
   EXPECT_TRUE(result.Empty());
+  EXPECT_EQ(gpx10.Apply(result), "");
   EXPECT_EQ(window.events, (std::vector<std::string>{"disable check box", "disable save"}));
 }
 

@@ -123,13 +123,13 @@ TEST(PageExtractionTest, CataloguePagesFieldByField) {
 // author shows as text.
 TEST(PageExtractionTest, CataloguePagesComposeIntoWellFormedDocuments) {
   Utf8Document document;
-  LineWriter writer(document);
-  StartDocument(writer);
+  GpxWriter writer(document, {});
+  writer.Start();
   for (const PageCase& c : kCases) {
     const auto record = Extract(ReadPage(c.file), true);
-    if (record) AppendWaypoint(writer, WaypointRecord{"3004", "55.1", "37.2"}, *record);
+    if (record) writer.Append(WaypointRecord{"3004", "55.1", "37.2"}, *record);
   }
-  FinishDocument(writer);
+  writer.Finish();
   const std::string text = document.Text();
   EXPECT_EQ(testing::XmlProblem(text), "");
   EXPECT_NE(text.find("<groundspeak:name>Сосна &#60;i>у озера&#60;/i> [TR3004]<"),

@@ -111,7 +111,8 @@ class RecordingPages final : public PageSource {
 };
 
 // Fetching ahead, on one connection or several, gives the bytes and the request order of the
-// plain sequential run, over the end-to-end catalogue.
+// plain sequential run, over the end-to-end catalogue; in GPX 1.0 too, composed on its own or
+// as the window keeps it, the GPX 1.1 text with its edits.
 TEST(PipelinedRunTest, SameBytesAndRequestsAsTheSequentialRun) {
   TempDir dir;
   const std::string catalogue = (dir.Path() / "catalogue").string();
@@ -144,6 +145,23 @@ TEST(PipelinedRunTest, SameBytesAndRequestsAsTheSequentialRun) {
       EXPECT_EQ(order, sequential_pages.urls);
     }
   }
+
+  constexpr std::string_view kSite = "https://catalogue.test/cache/";
+  const std::string expected10 = faithful::SequentialRun(
+      waypoints, sequential_window, client, server.Address(), cancel, GpxShape::kGpx10, kSite);
+  ASSERT_NE(expected10.find("<bounds "), std::string::npos);
+  CountingWindow window;
+  Utf8Document document;
+  RunSettings settings{server.Address(), 4};
+  settings.shape = GpxShape::kGpx10;
+  settings.cache_page_address = kSite;
+  trelka::Run(waypoints, window, client, settings, document, cancel);
+  EXPECT_TRUE(document.Text() == expected10) << "GPX 1.0";
+  ShapeEdits gpx10;
+  settings.gpx10_edits = &gpx10;
+  trelka::Run(waypoints, window, client, settings, document, cancel);
+  EXPECT_TRUE(document.Text() == expected) << "GPX 1.1 beside its edits";
+  EXPECT_TRUE(gpx10.Apply(document) == expected10) << "GPX 1.0 from the edits";
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 
 OUT_DIR/site/N.html is the windows-1251 page of cache N (what nginx answers for
 /cache.php?cid=N), OUT_DIR/caches.wpt lists every cache as the catalogue's export does, and
-OUT_DIR/expected.json holds what each cache's element must carry. Some caches have no
-attributes, some half grades, some ids answer a page without a cache title (no element), and
+OUT_DIR/expected.json holds what each cache's element must carry. The codes' letters go
+through the catalogue's cache kinds, so GPX 1.0 types vary; some caches have no attributes, some half grades, some ids answer a page without a cache title (no element), and
 OUT_DIR/with_missing.wpt adds an id that has no page at all (404). Pages are 5-80 KB unless
 --page-kb fixes their size. The output depends only on COUNT and the size, never on chance.
 """
@@ -20,6 +20,10 @@ NAMES = ["Старая мельница", "Ёлка у ручья", "Камен�
          "Берёзовая роща", "Часовня", "Вид на реку", "Лесное озеро", "Граница эпох"]
 AUTHORS = ["Иван", "Ольга К.", "Geo&Co", "Старый Лис", "Mike", "Ёжик"]
 KINDS = ["Традиционный", "Пошаговый", "Виртуальный"]
+# The codes' letters, by cache number, and the GPX 1.0 type each stands for.
+PREFIXES = [("TR", "Traditional Cache"), ("MS", "Multi-cache"), ("VI", "Virtual Cache"),
+            ("MV", "Virtual Cache"), ("EV", "Event Cache"), ("LT", "Unknown Cache"),
+            ("LV", "Unknown Cache"), ("CT", "Unknown Cache"), ("TR", "Traditional Cache")]
 REGIONS = ["Московская область", "Тверская область", "Ленинградская область", "Карелия"]
 ATTRIBUTES = ["можно с детьми", "круглый год", "нужен фонарь", "рядом парковка"]
 WORDS = ("тропа лес камень берег ручей поляна дерево мост дорога старый вдоль налево "
@@ -59,7 +63,7 @@ def text_block(rng, size):
 def cache(rng, cid, page_kb):
     name = rng.choice(NAMES) + " " + str(cid)
     author = rng.choice(AUTHORS)
-    code = "TR" + str(cid)
+    code = code_of(cid)
     difficulty = rng.choice(["1", "2", "3", "4", "5", "1.5", "2.5", "3.5"])
     terrain = rng.choice(["1", "2", "3", "4", "5", "2.5", "4.5"])
     created = "%02d.%02d.%d" % (rng.randrange(1, 29), rng.randrange(1, 13), rng.randrange(2002, 2010))
@@ -88,16 +92,20 @@ def cache(rng, cid, page_kb):
     expected = {
         "id": str(cid), "name": name, "code": code, "author": author,
         "difficulty": difficulty[0], "terrain": terrain[0], "created": created,
-        "region": region, "attributes": bool(attributes),
+        "region": region, "attributes": bool(attributes), "type": PREFIXES[cid % len(PREFIXES)][1],
     }
     return page, expected
 
 
-def waypoint_line(number, cid, rng):
+def code_of(cid):
+    return PREFIXES[cid % len(PREFIXES)][0] + str(cid)
+
+
+def waypoint_line(number, cid, rng, code=None):
     lat = "%.6f" % rng.uniform(55.0, 57.5)
     lon = "%.6f" % rng.uniform(35.5, 39.5)
-    return ("%d,TR%d,  %s,  %s,40000.0000000,0, 1, 3, 0, 65535,Тайник %d,0,0,0,-777,6,0,17,0,10.0,2,,,\r\n"
-            % (number, cid, lat, lon, cid)), lat, lon
+    return ("%d,%s,  %s,  %s,40000.0000000,0, 1, 3, 0, 65535,Тайник %d,0,0,0,-777,6,0,17,0,10.0,2,,,\r\n"
+            % (number, code or code_of(cid), lat, lon, cid)), lat, lon
 
 
 def main():
@@ -128,7 +136,7 @@ def main():
 
     with open(os.path.join(args.out, "caches.wpt"), "wb") as f:
         f.write((header + "".join(lines)).encode("cp1251"))
-    missing, _, _ = waypoint_line(len(lines) + 1, 999999, rng)
+    missing, _, _ = waypoint_line(len(lines) + 1, 999999, rng, "TR999999")
     with open(os.path.join(args.out, "with_missing.wpt"), "wb") as f:
         f.write((header + "".join(lines[:3]) + missing + "".join(lines[3:6])).encode("cp1251"))
     with open(os.path.join(args.out, "expected.json"), "w", encoding="utf-8") as f:

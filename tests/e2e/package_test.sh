@@ -28,6 +28,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libqt6widgets6 libqt6gui6 libqt6core6; do
   check "it depends on $library" grep -q "$library" <<<"$depends"
 done
+check "it recommends Qt's Russian texts" \
+  grep -q qt6-translations-l10n <<<"$(dpkg-deb -f "$deb" Recommends)"
 
 # dpkg installs into a root of its own; the dependencies are this machine's.
 root="$work/root"

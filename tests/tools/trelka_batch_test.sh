@@ -40,6 +40,8 @@ check "a usage error exits 2" test $? -eq 2
 "$batch" --bogus a b 2>/dev/null
 check "an unknown option exits 2" test $? -eq 2
 check "-h names the default page service" grep -q 'without it, http://' "$work/help"
+check "-h says which readers want which shape" \
+  bash -c "grep -q '1.1 for GPSBabel and' '$work/help' && grep -q 'shape, for c:geo' '$work/help'"
 
 # An address the page service cannot have (the rules are ServiceAddressProblem's, tested with
 # it), a number out of range and an option that needs another are usage errors that say so.
@@ -53,6 +55,7 @@ done <<'ROWS'
 --retries=11|--retries must be a number from 0 to 10
 --page-cache=|--page-cache needs a folder
 --refresh|--refresh needs --page-cache
+--gpx=2.0|--gpx must be 1.0 or 1.1, not "2.0"
 --page-cache --refresh|--page-cache needs a value, not the option --refresh
 ROWS
 "$batch" --service "$(printf 'http://h\r\nX: y')" "$work/head.wpt" "$work/x.gpx" 2>"$work/err"
@@ -78,6 +81,19 @@ check "two elements" test "$(grep -c '<wpt ' "$work/two.gpx")" -eq 2
 check "the folder holds no temporary files" test "$(ls -A "$work" | grep -c '^\.')" -eq 0
 check "both pages were asked for" test "$(grep -c 'GET /cache.php?cid=10[12] HTTP' "$work/server.log")" -eq 2
 
+# The shapes: 1.1 is the default; 1.0 is named for the waypoint file, or not at all for
+# standard input, and bounded by the waypoints.
+"$batch" --terrain --gpx 1.1 --service "$service" "$work/two.wpt" "$work/two11.gpx" 2>/dev/null
+check "--gpx 1.1 writes the default document" cmp -s "$work/two11.gpx" "$work/two.gpx"
+"$batch" --terrain --gpx=1.0 --service "$service" "$work/two.wpt" "$work/two10.gpx" 2>/dev/null
+check "--gpx 1.0 writes a GPX 1.0 root" \
+  grep -q '<gpx xmlns="http://www.topografix.com/GPX/1/0" version="1.0"' "$work/two10.gpx"
+check "named for the waypoint file, bounded by its waypoints" grep -qF \
+  '<name>two</name><bounds minlat="55.5" minlon="37.5" maxlat="56.5" maxlon="38.5"/>' "$work/two10.gpx"
+check "with the code as each waypoint's name" test "$(grep -c '<name>TR10[12]</name>' "$work/two10.gpx")" -eq 2
+cat "$work/two.wpt" | timeout 30 "$batch" --terrain --gpx 1.0 --service "$service" - "$work/piped10.gpx" 2>/dev/null
+check "standard input gives no document name" \
+  bash -c "head -n 1 '$work/piped10.gpx' | grep -q '<bounds ' && ! head -n 1 '$work/piped10.gpx' | grep -q '<name>'"
 # Closed standard descriptors and a progress reader that is gone change nothing in the
 # document; a GPX_FILE of - is standard output. closed_pipe FD COMMAND... runs COMMAND with
 # descriptor FD on a pipe whose reader is gone, as "| head -c 1" leaves it once head is done.
@@ -195,6 +211,7 @@ check "a SIGHUP ignored from the start (nohup) stays ignored" test $? -eq 143
 
 if command -v xmllint >/dev/null; then
   check "the document is well-formed" xmllint --noout "$work/two.gpx"
+  check "in GPX 1.0 too" xmllint --noout "$work/two10.gpx"
 fi
 
 finish_checks
