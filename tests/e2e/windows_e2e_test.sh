@@ -52,13 +52,23 @@ grep -av ',TR999999,' "$work/catalogue/with_missing.wpt" >"$work/Тайники/
 win --service "$service" "$work/Тайники/Подмосковье.wpt" "$work/Тайники/Маршрут №1.gpx" 2>/dev/null
 check "a waypoint file and a GPX file with Cyrillic names" test $? -eq 0
 check "hold the Linux document" cmp "$work/small.linux.gpx" "$work/Тайники/Маршрут №1.gpx"
+"$batch" --gpx 1.0 --service "$service" "$work/Тайники/Подмосковье.wpt" "$work/small10.linux.gpx" \
+  2>/dev/null
+win --gpx 1.0 --service "$service" "$work/Тайники/Подмосковье.wpt" "$work/Тайники/1.0.gpx" \
+  2>/dev/null
+check "the GPX 1.0 shape, named for the Cyrillic file, as on Linux" \
+  cmp "$work/small10.linux.gpx" "$work/Тайники/1.0.gpx"
+rm -f "$work/Тайники/1.0.gpx"
+win --service "$service" - - <"$work/Тайники/Подмосковье.wpt" >"$work/piped.gpx" 2>/dev/null
+check "standard input to standard output, as on Linux" cmp "$work/small.linux.gpx" "$work/piped.gpx"
 printf 'earlier' >"$work/Тайники/Маршрут №1.gpx"
 win --page-cache "$work/Тайники/Страницы" --service "$service" "$work/Тайники/Подмосковье.wpt" \
   "$work/Тайники/Маршрут №1.gpx" 2>/dev/null
+check "replace an earlier document (exits 0)" test $? -eq 0
 check "replace an earlier document" cmp "$work/small.linux.gpx" "$work/Тайники/Маршрут №1.gpx"
 check "beside which no temporary file stays" \
   test "$(ls -A "$work/Тайники" | sort | tr '\n' '|')" = "Маршрут №1.gpx|Подмосковье.wpt|Страницы|"
-check "and keep pages in a Cyrillic folder" test "$(ls "$work/Тайники/Страницы" | wc -l)" -eq 6
+check "and keep pages in a Cyrillic folder" test "$(ls "$work/Тайники/Страницы"/*.html | wc -l)" -eq 6
 
 # The file failures, mapped from Windows error codes.
 while IFS='|' read -r what wpt gpx message; do
