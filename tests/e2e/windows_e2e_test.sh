@@ -11,6 +11,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/nginx/pages.sh"
 source "$here/../support/check.sh"
 export WINEDEBUG=-all
+# Wine turns arguments and file names between UTF-8 and UTF-16 by the locale's character set;
+# under the C locale a Cyrillic name would not survive the way there.
+export LC_ALL=C.UTF-8
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 work=$(mktemp -d)
 cleanup() {
