@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "cancel_signal.h"
 #include "page_source.h"
+#include "platform/cancel_signal.h"
 
 namespace trelka {
 
