@@ -15,8 +15,8 @@
 #include <string>
 #include <thread>
 
-#include "cancel_signal.h"
 #include "conversion_run.h"
+#include "platform/cancel_signal.h"
 
 namespace trelka {
 

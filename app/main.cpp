@@ -6,12 +6,12 @@
 #include <QIcon>
 #include <QStringList>
 
-#include "atomic_write.h"
 #include "build_config.h"
-#include "heap_settings.h"
+#include "platform/atomic_write.h"
+#include "platform/heap_settings.h"
+#include "platform/standard_streams.h"
 #include "qt_prompts.h"
 #include "qt_translation.h"
-#include "standard_streams.h"
 #include "tform1.h"
 
 int main(int argc, char** argv) {

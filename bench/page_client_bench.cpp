@@ -11,8 +11,8 @@
 #include <string>
 
 #include "failure.h"
-#include "heap_settings.h"
 #include "page_client.h"
+#include "platform/heap_settings.h"
 
 namespace {
 

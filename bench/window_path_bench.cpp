@@ -14,8 +14,8 @@
 
 #include "conversion_run.h"
 #include "failure.h"
-#include "heap_settings.h"
 #include "page_client.h"
+#include "platform/heap_settings.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// The windows-1251 code page, converted by ICU. The conversion keeps its text in windows-1251
-// until an element is composed; each element becomes UTF-8 as it is appended, through a table
-// that ICU fills once. The programs convert the few texts they show at their own one point.
+// The windows-1251 code page, by one table of the characters of bytes 80-FF, the same on every
+// platform (the tests hold it against ICU). The conversion keeps its text in windows-1251
+// until an element is composed; each element becomes UTF-8 as it is appended, through the
+// table. The programs convert the few texts they show at their own one point.
 #pragma once
 
 #include <array>
@@ -18,8 +19,8 @@ struct Utf8Character {
 };
 static_assert(sizeof(Utf8Character) == 4);
 
-// The UTF-8 form of every byte 00-FF, converted by ICU on first use. Every byte maps to one
-// character; 98, which the code page leaves unassigned, maps to U+0098.
+// The UTF-8 form of every byte 00-FF. Every byte maps to one character; 98, which the code
+// page leaves unassigned, maps to U+0098.
 [[nodiscard]] const std::array<Utf8Character, 256>& Cp1251Utf8Table();
 
 // The most UTF-8 bytes one windows-1251 byte becomes.
@@ -32,8 +33,9 @@ inline constexpr std::size_t kMaxUtf8PerCp1251 = 3;
 // from outside as UTF-8, such as file names.
 [[nodiscard]] std::string ValidUtf8(std::string_view bytes);
 
-// Characters the code page lacks become "?". Used for the literal Russian texts the program
-// searches for and writes, which are kept in UTF-8 in the source.
+// Characters the code page lacks become "?", and so does each maximal ill-formed part of the
+// UTF-8. Used for the literal Russian texts the program searches for and writes, which are
+// kept in UTF-8 in the source.
 [[nodiscard]] std::string Utf8ToCp1251(std::string_view text);
 
 }  // namespace trelka

@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "cancel_signal.h"
 #include "gpx_document.h"
 #include "page_source.h"
+#include "platform/cancel_signal.h"
 #include "run_window.h"
 #include "shape_edits.h"
 #include "utf8_document.h"

@@ -157,10 +157,15 @@ std::optional<CoordinateBounds> WaypointBounds(std::string_view waypoint_file_by
 }
 
 std::string DocumentNameOf(std::string_view path) {
-  const std::string stem = std::filesystem::path(std::string(path)).stem().string();
+  // The path is UTF-8 on every platform; as char8_t it stays so where the system's narrow
+  // encoding is another (Windows). Ill-formed bytes never stand for "/", "\\" or ".", so
+  // making the path well-formed first leaves its stem where it was.
+  const std::string valid = ValidUtf8(path);
+  const std::u8string stem =
+      std::filesystem::path(std::u8string(valid.begin(), valid.end())).stem().u8string();
   std::string name;
-  for (const char c : ValidUtf8(stem)) {
-    if (static_cast<unsigned char>(c) >= 0x20) name += c;
+  for (const char8_t c : stem) {
+    if (static_cast<unsigned char>(c) >= 0x20) name += static_cast<char>(c);
   }
   return name;
 }

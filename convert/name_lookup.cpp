@@ -1,14 +1,6 @@
 #include "name_lookup.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-
-#include <atomic>
 #include <charconv>
-#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -20,8 +12,11 @@ namespace trelka {
 
 namespace {
 
+constexpr std::uint32_t kLoopback = 0x7F000001;  // 127.0.0.1
+constexpr int kWsaHostNotFound = 11001;
+
 // Four decimal numbers from 0 to 255 joined by dots, and nothing else.
-bool ParseDottedIpv4(std::string_view text, in_addr& address) {
+bool ParseDottedIpv4(std::string_view text, std::uint32_t& address) {
   std::uint32_t value = 0;
   for (int part = 0; part < 4; ++part) {
     if (part > 0) {
@@ -35,17 +30,8 @@ bool ParseDottedIpv4(std::string_view text, in_addr& address) {
     value = value << 8 | number;
   }
   if (!text.empty()) return false;
-  address.s_addr = htonl(value);
+  address = value;
   return true;
-}
-
-PeerAddress Ipv4(in_addr address) {
-  PeerAddress peer;
-  auto* ipv4 = reinterpret_cast<sockaddr_in*>(&peer.storage);
-  ipv4->sin_family = AF_INET;
-  ipv4->sin_addr = address;
-  peer.length = sizeof(sockaddr_in);
-  return peer;
 }
 
 // One lookup on a thread of its own, so that the caller can stop waiting for it. Whoever
@@ -53,84 +39,46 @@ PeerAddress Ipv4(in_addr address) {
 struct Lookup {
   std::string host;
   Resolver resolver = nullptr;
-  UniqueFd done{::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
-  std::atomic<bool> finished{false};
+  CancelSignal done;  // given once answer is set
   ResolverAnswer answer;
 
   void Resolve() {
     answer = resolver(host);
-    finished.store(true, std::memory_order_release);
-    const std::uint64_t one = 1;
-    (void)RetryOnInterrupt([&] { return ::write(done.Get(), &one, sizeof one); });
+    done.Cancel();
   }
 };
 
-in_addr Resolve(const std::string& host, Deadline deadline, const CancelSignal& cancel,
-                Resolver resolver) {
+std::uint32_t Resolve(const std::string& host, Deadline deadline, const CancelSignal& cancel,
+                      Resolver resolver) {
   auto lookup = std::make_shared<Lookup>();
-  if (!lookup->done.IsOpen()) throw EIdSocketError(WinsockNumberOfErrno(errno));
   lookup->host = host;
   lookup->resolver = resolver;
   std::thread([lookup] { lookup->Resolve(); }).detach();
-  while (!lookup->finished.load(std::memory_order_acquire)) {
-    if (!WaitUntilReady(lookup->done.Get(), POLLIN, deadline, cancel)) {
-      throw EIdSocketError(kWsaTimedOut);
-    }
-  }
+  if (!WaitForSignal(lookup->done, deadline, cancel)) throw EIdSocketError(kWsaTimedOut);
   const ResolverAnswer& answer = lookup->answer;
-  if (answer.result != 0) {
-    throw EIdSocketError(WinsockNumberOfResolverError(answer.result, answer.error_number));
-  }
-  return answer.address;
+  if (answer.error != 0) throw EIdSocketError(answer.error);
+  return answer.ipv4;
 }
 
 }  // namespace
 
-ResolverAnswer SystemResolver(const std::string& name) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  ResolverAnswer answer;
-  answer.result = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
-  answer.error_number = errno;
-  if (answer.result == 0) {
-    answer.address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    ::freeaddrinfo(found);
-  }
-  return answer;
-}
-
 PeerAddress LookUpHost(const std::string& host, std::uint16_t port, Deadline deadline,
                        const CancelSignal& cancel, Resolver resolver) {
   PeerAddress peer;
-  in_addr ipv4{};
+  std::uint32_t ipv4 = 0;
   if (EqualsIgnoringCase(host, "LOCALHOST")) {
-    ipv4.s_addr = htonl(INADDR_LOOPBACK);
-    peer = Ipv4(ipv4);
+    peer = Ipv4PeerAddress(kLoopback);
   } else if (ParseDottedIpv4(host, ipv4)) {
-    peer = Ipv4(ipv4);
+    peer = Ipv4PeerAddress(ipv4);
   } else if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
-    auto* ipv6 = reinterpret_cast<sockaddr_in6*>(&peer.storage);
-    const std::string literal = host.substr(1, host.size() - 2);
-    if (::inet_pton(AF_INET6, literal.c_str(), &ipv6->sin6_addr) != 1) {
-      throw EIdSocketError(WinsockNumberOfResolverError(EAI_NONAME, 0));
-    }
-    ipv6->sin6_family = AF_INET6;
-    peer.length = sizeof(sockaddr_in6);
+    const std::optional<PeerAddress> ipv6 = Ipv6PeerAddress(host.substr(1, host.size() - 2));
+    if (!ipv6) throw EIdSocketError(kWsaHostNotFound);
+    peer = *ipv6;
   } else {
-    peer = Ipv4(Resolve(host, deadline, cancel, resolver));
+    peer = Ipv4PeerAddress(Resolve(host, deadline, cancel, resolver));
   }
   SetPort(peer, port);
   return peer;
-}
-
-void SetPort(PeerAddress& address, std::uint16_t port) {
-  if (address.storage.ss_family == AF_INET6) {
-    reinterpret_cast<sockaddr_in6*>(&address.storage)->sin6_port = htons(port);
-  } else {
-    reinterpret_cast<sockaddr_in*>(&address.storage)->sin_port = htons(port);
-  }
 }
 
 }  // namespace trelka

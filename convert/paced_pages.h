@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "cancel_signal.h"
 #include "page_source.h"
+#include "platform/cancel_signal.h"
 
 namespace trelka {
 

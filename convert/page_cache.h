@@ -19,7 +19,7 @@
 
 #include "failure.h"
 #include "page_source.h"
-#include "system_call.h"
+#include "platform/folder.h"
 
 namespace trelka {
 
@@ -58,11 +58,8 @@ class PageCache final : public PageSource {
   [[nodiscard]] std::string Get(const std::string& url, const CancelSignal& cancel) override;
 
  private:
-  [[nodiscard]] FileInFolder InFolder(std::string name) const;
-
   PageSource& pages_;
-  std::string folder_;  // as the caller named it, for messages
-  UniqueFd folder_fd_;
+  Folder folder_;
   std::string url_prefix_;  // the URL of a page but for the id
   Mode mode_;
 };

@@ -1,18 +1,13 @@
 #include "page_client.h"
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "http_failures.h"
 #include "http_response.h"
 #include "http_url.h"
+#include "platform/socket.h"
 #include "progress_window.h"
 #include "socket_errors.h"
-#include "system_call.h"
 
 namespace trelka {
 
@@ -20,43 +15,26 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-[[noreturn]] void RaiseSocketError(int error_number) {
-  throw EIdSocketError(WinsockNumberOfErrno(error_number));
-}
-
 // One TCP connection, closed when it goes out of scope, also when connecting fails.
 class Connection final : public ByteSource {
  public:
   Connection(const PeerAddress& peer, Deadline connect_deadline, const ExchangeLimits& limits,
              const CancelSignal& cancel)
-      : fd_(::socket(peer.storage.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)),
-        limits_(limits),
-        cancel_(cancel) {
-    if (!fd_.IsOpen()) throw EIdInvalidSocket();
-    const auto* address = reinterpret_cast<const sockaddr*>(&peer.storage);
-    // Not retried: an interrupted connect goes on by itself, as one in progress does.
-    if (::connect(fd_.Get(), address, peer.length) == 0) return;
-    if (errno != EINPROGRESS && errno != EINTR) RaiseSocketError(errno);
-    const short ready = WaitUntilReady(fd_.Get(), POLLOUT, connect_deadline, cancel_);
-    if (ready == 0) throw EIdSocketError(kWsaTimedOut);
-    // Only a connect that failed reports an error or a hang-up; ask why only then.
-    if ((ready & (POLLERR | POLLHUP)) == 0) return;
-    int error = 0;
-    socklen_t length = sizeof error;
-    ::getsockopt(fd_.Get(), SOL_SOCKET, SO_ERROR, &error, &length);
-    if (error != 0) RaiseSocketError(error);
+      : limits_(limits), cancel_(cancel) {
+    const int error = socket_.Connect(peer, connect_deadline, cancel_);
+    if (error == kNoSocket) throw EIdInvalidSocket();
+    if (error != 0) throw EIdSocketError(error);
   }
 
   // Writes all of bytes.
   void Send(std::string_view bytes) {
     while (!bytes.empty()) {
-      const ssize_t sent = RetryOnInterrupt(
-          [&] { return ::send(fd_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL); });
-      if (sent >= 0) {
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
-      } else if (errno != EAGAIN) {
-        RaiseSocketError(errno);
-      } else if (!WaitUntilReady(fd_.Get(), POLLOUT, Clock::now() + limits_.receive, cancel_)) {
+      const Transfer sent = socket_.Send(bytes);
+      if (sent.error == 0) {
+        bytes.remove_prefix(sent.bytes);
+      } else if (sent.error != kWsaWouldBlock) {
+        throw EIdSocketError(sent.error);
+      } else if (!socket_.WaitUntilWritable(Clock::now() + limits_.receive, cancel_)) {
         throw EIdSocketError(kWsaTimedOut);
       }
     }
@@ -67,24 +45,22 @@ class Connection final : public ByteSource {
 
   std::size_t Receive(char* buffer, std::size_t capacity) override {
     for (;;) {
-      const ssize_t got = RetryOnInterrupt([&] { return ::recv(fd_.Get(), buffer, capacity, 0); });
-      if (got >= 0) {
-        if (progress_) progress_->Record(Clock::now(), static_cast<std::size_t>(got));
-        return static_cast<std::size_t>(got);
+      const Transfer got = socket_.Receive(buffer, capacity);
+      if (got.error == 0) {
+        if (progress_) progress_->Record(Clock::now(), got.bytes);
+        return got.bytes;
       }
-      if (errno != EAGAIN) RaiseSocketError(errno);
+      if (got.error != kWsaWouldBlock) throw EIdSocketError(got.error);
       Deadline deadline = Clock::now() + limits_.receive;
       if (progress_) deadline = std::min(deadline, progress_->Deadline());
-      if (!WaitUntilReady(fd_.Get(), POLLIN, deadline, cancel_)) {
-        throw EIdSocketError(kWsaTimedOut);
-      }
+      if (!socket_.WaitUntilReadable(deadline, cancel_)) throw EIdSocketError(kWsaTimedOut);
     }
   }
 
-  void ShutDownSending() { ::shutdown(fd_.Get(), SHUT_WR); }
+  void ShutDownSending() { socket_.ShutDownSending(); }
 
  private:
-  UniqueFd fd_;
+  TcpSocket socket_;
   const ExchangeLimits& limits_;
   const CancelSignal& cancel_;
   std::optional<ProgressWindow> progress_;

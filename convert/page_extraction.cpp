@@ -5,6 +5,7 @@
 
 #include "clean_up.h"
 #include "codepage.h"
+#include "platform/byte_search.h"
 #include "text_primitives.h"
 
 namespace trelka {
@@ -31,9 +32,8 @@ std::size_t FindMarker(std::string_view text, std::string_view marker) {
     from = at + 1;
     if (++false_starts % kFalseStartsPerLook != 0) continue;
     if (from - looked_at < kFalseStartsPerLook * kDenseGap) {
-      const void* found = ::memmem(begin + from, text.size() - from, marker.data(), marker.size());
-      return found == nullptr ? std::string_view::npos
-                              : static_cast<std::size_t>(static_cast<const char*>(found) - begin);
+      const std::size_t found = FindBytes(text.substr(from), marker);
+      return found == std::string_view::npos ? found : from + found;
     }
     looked_at = from;
   }

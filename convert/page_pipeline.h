@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "cancel_signal.h"
 #include "page_source.h"
+#include "platform/cancel_signal.h"
 #include "waypoint_file.h"
 #include "waypoint_record.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cancel_signal.h"
+#include "platform/cancel_signal.h"
 
 namespace trelka {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "atomic_write.h"
+#include "platform/atomic_write.h"
 #include "shape_edits.h"
 #include "utf8_document.h"
 

@@ -1,10 +1,9 @@
 #include "service_address.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <charconv>
 
+#include "platform/net_address.h"
 #include "text_primitives.h"
 
 namespace trelka {
@@ -55,8 +54,7 @@ std::string ServiceAddressProblem(std::string_view address) {
     const auto close = rest.find(']');
     if (close == std::string_view::npos) return "an IPv6 address must end with \"]\"";
     const std::string literal(rest.substr(1, close - 1));
-    in6_addr parsed{};
-    if (::inet_pton(AF_INET6, literal.c_str(), &parsed) != 1) {
+    if (!Ipv6PeerAddress(literal)) {
       return "\"" + literal + "\" is not an IPv6 address";
     }
     rest.remove_prefix(close + 1);

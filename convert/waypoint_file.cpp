@@ -1,11 +1,10 @@
 #include "waypoint_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 
-#include "file_failure.h"
-#include "file_read.h"
+#include "platform/file_failure.h"
+#include "platform/file_read.h"
 #include "text_primitives.h"
 
 namespace trelka {
@@ -34,7 +33,7 @@ WaypointRecord ParseWaypointLine(std::string line) {
 std::string ReadWaypointFile(const std::string& path) {
   std::optional<std::string> bytes =
       ReadFileIfPresent(path, kMaxWaypointFileBytes, "Waypoint file exceeds 256 MiB");
-  if (!bytes) RaiseFileFailure(ENOENT, path);
+  if (!bytes) RaiseFileNotFound(path);
   return std::move(*bytes);
 }
 

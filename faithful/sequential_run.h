@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "cancel_signal.h"
 #include "gpx_document.h"
 #include "page_source.h"
+#include "platform/cancel_signal.h"
 #include "run_window.h"
 
 namespace trelka::faithful {

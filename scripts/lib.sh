@@ -12,6 +12,9 @@ run_packages=(g++ cmake ninja-build pkg-config libicu-dev qt6-base-dev libgl-dev
 test_packages=(python3 libgtest-dev libxml2-dev libxml2-utils nginx-light apache2-utils gpsbabel
   clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth gnuplot-nox dpkg-dev file
   shared-mime-info desktop-file-utils)
+# What the Windows build and its tests under wine need: the MinGW-w64 cross compiler (POSIX
+# threads), wine, and GoogleTest's sources to build with the cross compiler.
+windows_packages=(g++-mingw-w64-x86-64-posix wine wine64 googletest zip)
 # What scripts/screenshot and scripts/draw-icon need: a virtual X screen and ImageMagick.
 screenshot_packages=(xvfb xauth x11-utils imagemagick)
 # What scripts/package needs on top of the run packages.
@@ -36,6 +39,29 @@ ensure_packages() {
 # configure_and_build PRESET: configures build/PRESET from CMakePresets.json and builds it.
 configure_and_build() {
   (cd "$top" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1")
+}
+
+# start_wine: a fresh wine prefix under build/ for this run, made once, before anything runs
+# under wine; the variables go to the programs started after it.
+start_wine() {
+  export WINEPREFIX="$top/build/wine-prefix" WINEDEBUG=-all
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wine_program wineboot --init >/dev/null 2>&1
+}
+
+# Runs a Windows program under wine64.
+wine_program() {
+  local wine
+  wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+  "$wine" "$@"
+}
+
+# Ends the wine server of this run's prefix, and with it whatever still runs there.
+stop_wine() {
+  local server
+  server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+  [ -n "${WINEPREFIX:-}" ] && "$server" -k 2>/dev/null || true
 }
 
 # Succeeds when the window can be shown: a desktop session, or a Qt platform chosen by hand

@@ -9,34 +9,43 @@
 // A failure leaves GPX_FILE as it was and exits 1; a usage error exits 2. With --keep-going a
 // failed page skips its cache instead, and a run that skipped any exits 3.
 
-#include <unistd.h>
-
 #include <charconv>
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "atomic_write.h"
 #include "build_config.h"
 #include "codepage.h"
 #include "conversion_run.h"
 #include "failure.h"
-#include "heap_settings.h"
 #include "paced_pages.h"
 #include "page_cache.h"
 #include "page_client.h"
+#include "platform/atomic_write.h"
+#include "platform/file_read.h"
+#include "platform/heap_settings.h"
+#include "platform/program_entry.h"
+#include "platform/standard_streams.h"
 #include "progress_line.h"
 #include "retrying_pages.h"
 #include "save_document.h"
 #include "service_address.h"
-#include "standard_streams.h"
 #include "terminal_text.h"
 
 namespace {
+
+using trelka::StandardStream;
+
+// Standard error, for progress and failures; written out by BatchWindow's flushes, by a
+// failure's message and at exit.
+StandardStream& Err() {
+  static StandardStream stream(StandardStream::Which::kError);
+  return stream;
+}
 
 std::string Usage() {
   return std::string(
@@ -89,47 +98,47 @@ struct Options {
 // one line per waypoint otherwise.
 class BatchWindow final : public trelka::RunWindow {
  public:
-  explicit BatchWindow(bool terrain) : terrain_(terrain), terminal_(::isatty(STDERR_FILENO)) {}
+  explicit BatchWindow(bool terrain) : terrain_(terrain), terminal_(Err().IsTerminal()) {}
   ~BatchWindow() override { EndLine(); }
 
   void DisableCheckBox() override {}
   void DisableSaveButton() override {}
-  // stderr is buffered (see main) and flushed at most every kFlushEvery and at the last
-  // waypoint: a line of progress per page would otherwise cost a system call per page.
+  // stderr is held and written out at most every kFlushEvery and at the last waypoint: a
+  // line of progress per page would otherwise cost a system call per page.
   // Progress is advisory: once its reader is gone (a write failed), it stops.
   void ShowProgress(int index, int total) override {
     total_ = total;
-    if (std::ferror(stderr) != 0) return;
+    if (Err().Failed()) return;
     const auto now = std::chrono::steady_clock::now();
     const bool due = now - flushed_ >= kFlushEvery || index == total;
     if (terminal_) {
       rate_.Record(now, index - 1);
       if (!due) return;  // the line is drawn over anyway
       const std::string text = trelka::TerminalProgressText(index, total, rate_.PerSecond());
-      std::fprintf(stderr, "\r%s\x1b[K", text.c_str());
+      Err().Write("\r" + text + "\x1b[K");
       line_open_ = true;
     } else {
-      std::fprintf(stderr, "%s\n", trelka::ProgressText(index, total).c_str());
+      Err().Write(trelka::ProgressText(index, total) + "\n");
     }
     if (!due) return;
-    std::fflush(stderr);
+    Err().Flush();
     flushed_ = now;
   }
   bool ReadCheckBox() override { return terrain_; }
   void EnableSaveButton() override {}
 
   void EndLine() {
-    if (line_open_) std::fputc('\n', stderr);
+    if (line_open_) Err().Write("\n");
     line_open_ = false;
-    std::fflush(stderr);
+    Err().Flush();
   }
 
   // A line of its own, in place of the progress line, which the next waypoint shows again.
   void Say(const std::string& line) {
-    if (line_open_) std::fputs("\r\x1b[K", stderr);
+    if (line_open_) Err().Write("\r\x1b[K");
     line_open_ = false;
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    Err().Write(line + "\n");
+    Err().Flush();
   }
 
   static constexpr std::chrono::milliseconds kFlushEvery{50};
@@ -147,8 +156,8 @@ class BatchWindow final : public trelka::RunWindow {
 };
 
 [[noreturn]] void UsageError(std::string_view problem) {
-  std::fprintf(stderr, "trelka-batch: %.*s\n%s", static_cast<int>(problem.size()), problem.data(),
-               Usage().c_str());
+  Err().Write("trelka-batch: " + std::string(problem) + "\n" + Usage());
+  Err().Flush();
   std::exit(2);
 }
 
@@ -195,7 +204,7 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--") {
       only_files = true;
     } else if (arg == "-h" || arg == "--help") {
-      std::fputs(Usage().c_str(), stdout);
+      StandardStream(StandardStream::Which::kOutput).Write(Usage());
       std::exit(0);
     } else if (arg == "--terrain") {
       options.terrain = true;
@@ -239,7 +248,7 @@ Options ParseOptions(int argc, char** argv) {
 void ShowFailure(std::string_view message) {
   const std::string text =
       trelka::TerminalSafe(trelka::Cp1251ToUtf8(trelka::FailureDisplayText(message)));
-  std::fprintf(stderr, "%s\n", text.c_str());
+  Err().Write(text + "\n");
 }
 
 // One line for a skipped cache: its id and the failure's message, whose CR LF (socket errors
@@ -283,9 +292,10 @@ class BatchPages {
   trelka::PageSource* top_ = &client_;
 };
 
-// The run reads a path; "-" names standard input as /dev/stdin, so that pipes work too.
+// The run reads a path; "-" names standard input by the platform's path for it, so that pipes
+// work too.
 [[nodiscard]] std::string WaypointPath(const Options& options) {
-  return options.waypoint_file == "-" ? "/dev/stdin" : options.waypoint_file;
+  return options.waypoint_file == "-" ? trelka::StandardInputPath() : options.waypoint_file;
 }
 
 // Where the document goes: standard output as it is made, or a file replaced once complete.
@@ -296,14 +306,11 @@ class BatchPages {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int trelka::Utf8Main(int argc, char** argv) {
   trelka::ClosedStandardStreams closed;
   if (!trelka::PrepareStandardStreams(closed)) return 1;
   trelka::InstallTemporaryFileCleanup();
   trelka::KeepFreedMemoryForReuse();
-  // Written out by BatchWindow's flushes, by a failure's message and at exit.
-  static char stderr_buffer[1 << 16];
-  std::setvbuf(stderr, stderr_buffer, _IOFBF, sizeof stderr_buffer);
   const Options options = ParseOptions(argc, argv);
   if (options.waypoint_file == "-" && closed.input) {
     ShowFailure("There is no standard input to read the waypoint file from");
@@ -343,9 +350,8 @@ int main(int argc, char** argv) {
     window.EndLine();
     // A usage error, since the folder given is the wrong one; the folder's name is UTF-8 as
     // given, the message windows-1251 as every failure's.
-    std::fprintf(stderr, "trelka-batch: --page-cache %s: %s\n",
-                 trelka::TerminalSafeLine(options.page_cache).c_str(),
-                 trelka::TerminalSafe(trelka::Cp1251ToUtf8(refused.Message())).c_str());
+    Err().Write("trelka-batch: --page-cache " + trelka::TerminalSafeLine(options.page_cache) +
+                ": " + trelka::TerminalSafe(trelka::Cp1251ToUtf8(refused.Message())) + "\n");
     return 2;
   } catch (const std::exception&) {
     window.EndLine();

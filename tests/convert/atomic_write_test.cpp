@@ -1,4 +1,4 @@
-#include "atomic_write.h"
+#include "platform/atomic_write.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

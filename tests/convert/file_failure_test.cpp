@@ -1,4 +1,4 @@
-#include "file_failure.h"
+#include "platform/file_failure.h"
 
 #include <gtest/gtest.h>
 

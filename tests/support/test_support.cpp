@@ -1,10 +1,8 @@
 #include "test_support.h"
 
-#include <libxml/parser.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -13,9 +11,13 @@
 namespace trelka::testing {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "trelka-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path_ = std::filesystem::temp_directory_path() / ("trelka-test-" + std::to_string(random()));
+    // Made by this call alone, or taken already: then another name.
+    if (std::filesystem::create_directory(path_)) return;
+  }
+  throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -39,17 +41,6 @@ std::string ReadFileBytes(const std::string& path) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
-}
-
-std::string XmlProblem(std::string_view document) {
-  xmlDocPtr doc = xmlReadMemory(document.data(), static_cast<int>(document.size()), "document.gpx",
-                                nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (doc != nullptr) {
-    xmlFreeDoc(doc);
-    return {};
-  }
-  const xmlError* error = xmlGetLastError();
-  return error != nullptr && error->message != nullptr ? error->message : "not well-formed";
 }
 
 std::string Escaped(std::string_view bytes) {

@@ -1,4 +1,4 @@
-#include "file_failure.h"
+#include "platform/file_failure.h"
 
 #include <sys/stat.h>
 
@@ -41,5 +41,7 @@ std::string FileFailureMessage(int error_number, const std::string& path) {
 void RaiseFileFailure(int error_number, const std::string& path) {
   throw FileFailure(FileFailureMessage(error_number, path));
 }
+
+void RaiseFileNotFound(const std::string& path) { RaiseFileFailure(ENOENT, path); }
 
 }  // namespace trelka

@@ -1,4 +1,4 @@
-#include "heap_settings.h"
+#include "platform/heap_settings.h"
 
 #include <malloc.h>
 

@@ -1,4 +1,4 @@
-#include "file_read.h"
+#include "platform/file_read.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,13 +9,16 @@
 #include <memory>
 
 #include "failure.h"
-#include "file_failure.h"
+#include "platform/file_failure.h"
+#include "platform/posix/system_call.h"
 
 namespace trelka {
 
 namespace {
 
 constexpr std::size_t kReadSize = std::size_t{64} * 1024;
+
+int FolderFd(const FileInFolder& file) { return static_cast<int>(file.folder->NativeHandle()); }
 
 // Every byte from file, which path names in messages.
 std::string ReadAll(const UniqueFd& file, const std::string& path, std::size_t limit,
@@ -57,13 +60,13 @@ std::optional<std::string> ReadRegularFileIfPresent(const FileInFolder& file, st
   // Looked at before it is opened, since opening a device can have effects of its own, and
   // again once open, in case the name was replaced in between.
   struct stat info {};
-  if (::fstatat(file.folder, file.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (::fstatat(FolderFd(file), file.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) return std::nullopt;
     RaiseFileFailure(errno, file.path);
   }
   if (!S_ISREG(info.st_mode)) return std::nullopt;
   const UniqueFd open_file(RetryOnInterrupt([&] {
-    return ::openat(file.folder, file.name.c_str(),
+    return ::openat(FolderFd(file), file.name.c_str(),
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   }));
   if (!open_file.IsOpen()) {
@@ -73,5 +76,7 @@ std::optional<std::string> ReadRegularFileIfPresent(const FileInFolder& file, st
   if (::fstat(open_file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   return ReadAll(open_file, file.path, limit, too_large);
 }
+
+std::string StandardInputPath() { return "/dev/stdin"; }
 
 }  // namespace trelka

@@ -7,14 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "system_call.h"
+#include "platform/folder.h"
 
 namespace trelka {
 
 // Every byte of the file at path, read once; nothing when there is no such file. A regular
 // file larger than limit fails before a byte is read, other input (a pipe, /dev/zero) as soon
 // as more than limit bytes have arrived, with FileFailure(too_large). Other failures raise
-// FileFailure through the errno mapping.
+// FileFailure through the system's error mapping.
 [[nodiscard]] std::optional<std::string> ReadFileIfPresent(const std::string& path,
                                                            std::size_t limit,
                                                            std::string_view too_large);
@@ -25,5 +25,9 @@ namespace trelka {
 [[nodiscard]] std::optional<std::string> ReadRegularFileIfPresent(const FileInFolder& file,
                                                                   std::size_t limit,
                                                                   std::string_view too_large);
+
+// The path ReadFileIfPresent reads standard input by ("/dev/stdin" on POSIX), so that a pipe
+// can stand in for a file.
+[[nodiscard]] std::string StandardInputPath();
 
 }  // namespace trelka

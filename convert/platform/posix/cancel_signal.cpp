@@ -1,23 +1,29 @@
-#include "cancel_signal.h"
+#include "platform/cancel_signal.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <system_error>
 
+#include "platform/posix/system_call.h"
+#include "platform/posix/wait.h"
+
 namespace trelka {
 
-CancelSignal::CancelSignal() : event_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-  if (!event_.IsOpen()) throw std::system_error(errno, std::generic_category(), "eventfd");
+CancelSignal::CancelSignal() : handle_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  if (handle_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
 }
+
+CancelSignal::~CancelSignal() { (void)::close(static_cast<int>(handle_)); }
 
 void CancelSignal::Cancel() {
   cancelled_.store(true, std::memory_order_release);
   // Nobody reads the counter, so it stays readable; a full counter is readable as well.
   const std::uint64_t one = 1;
-  (void)RetryOnInterrupt([&] { return ::write(event_.Get(), &one, sizeof one); });
+  (void)RetryOnInterrupt([&] { return ::write(static_cast<int>(handle_), &one, sizeof one); });
 }
 
 void CancelSignal::ThrowIfCancelled() const {
@@ -34,9 +40,11 @@ int MillisecondsUntil(Deadline deadline) {
   return static_cast<int>(std::min<decltype(ms)>(ms, INT32_MAX));
 }
 
+int FdOf(const CancelSignal& signal) { return static_cast<int>(signal.NativeHandle()); }
+
 // Waits for fd (or for nothing when fd is -1) or cancel; fd's events, or 0 at the deadline.
 short Wait(int fd, short events, Deadline deadline, const CancelSignal& cancel) {
-  pollfd entries[2] = {{cancel.Fd(), POLLIN, 0}, {fd, events, 0}};
+  pollfd entries[2] = {{FdOf(cancel), POLLIN, 0}, {fd, events, 0}};
   const nfds_t count = fd >= 0 ? 2 : 1;
   for (;;) {
     cancel.ThrowIfCancelled();
@@ -55,6 +63,13 @@ short Wait(int fd, short events, Deadline deadline, const CancelSignal& cancel) 
 
 short WaitUntilReady(int fd, short events, Deadline deadline, const CancelSignal& cancel) {
   return Wait(fd, events, deadline, cancel);
+}
+
+bool WaitForSignal(const CancelSignal& signal, Deadline deadline, const CancelSignal& cancel) {
+  while (!signal.Cancelled()) {
+    if (Wait(FdOf(signal), POLLIN, deadline, cancel) == 0) return false;
+  }
+  return true;
 }
 
 void PauseUntil(Deadline deadline, const CancelSignal& cancel) {

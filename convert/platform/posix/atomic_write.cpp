@@ -1,4 +1,4 @@
-#include "atomic_write.h"
+#include "platform/atomic_write.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -13,7 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "file_failure.h"
+#include "platform/file_failure.h"
+#include "platform/posix/system_call.h"
 
 namespace trelka {
 
@@ -120,7 +121,55 @@ UniqueFd OpenOrRaise(const std::string& path, int flags) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(const std::string& path) : path_(path) {
+struct AtomicFile::Native {
+  explicit Native(const std::string& path) : path_(path) {}
+  ~Native() { Discard(); }
+  Native(const Native&) = delete;
+  Native& operator=(const Native&) = delete;
+
+  void Open();
+  void OpenInFolder(const FileInFolder& file);
+  // Creates the temporary file; replaced, when given, is the file it will replace.
+  void CreateTemporaryFor(const struct stat* replaced);
+  void CreateTemporary(mode_t mode);
+  void KeepOwnerAndMode(const struct stat& replaced);
+  void Write(std::string_view bytes);
+  void Commit();
+  void Discard() noexcept;  // closes, and removes the temporary file unless it was renamed
+
+  std::string path_;            // as the caller named it; failure messages are about it
+  UniqueFd folder_;             // the target's folder; not open when writing in place
+  std::string target_name_;     // the target's name within folder_
+  std::string temporary_name_;  // the temporary file's name within folder_
+  UniqueFd file_;
+  int slot_ = -1;  // the temporary file's entry in the signal handlers' registry, while it exists
+};
+
+AtomicFile::AtomicFile(const std::string& path) : native_(std::make_unique<Native>(path)) {
+  native_->Open();
+}
+
+AtomicFile::AtomicFile(const FileInFolder& file) : native_(std::make_unique<Native>(file.path)) {
+  native_->OpenInFolder(file);
+}
+
+AtomicFile::AtomicFile(std::unique_ptr<Native> native) : native_(std::move(native)) {}
+
+AtomicFile AtomicFile::StandardOutput() {
+  auto native = std::make_unique<Native>("-");
+  native->file_ = UniqueFd(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+  if (!native->file_.IsOpen()) RaiseFileFailure(errno, "-");
+  return AtomicFile(std::move(native));
+}
+
+AtomicFile::~AtomicFile() = default;
+
+void AtomicFile::Write(std::string_view bytes) { native_->Write(bytes); }
+
+void AtomicFile::Commit() { native_->Commit(); }
+
+void AtomicFile::Native::Open() {
+  const std::string& path = path_;
   std::string target = path;
   struct stat replaced {};
   const bool replacing = ::stat(path.c_str(), &replaced) == 0;
@@ -146,8 +195,9 @@ AtomicFile::AtomicFile(const std::string& path) : path_(path) {
   CreateTemporaryFor(replacing ? &replaced : nullptr);
 }
 
-AtomicFile::AtomicFile(const FileInFolder& file) : path_(file.path), target_name_(file.name) {
-  folder_ = UniqueFd(::fcntl(file.folder, F_DUPFD_CLOEXEC, 0));
+void AtomicFile::Native::OpenInFolder(const FileInFolder& file) {
+  target_name_ = file.name;
+  folder_ = UniqueFd(::fcntl(static_cast<int>(file.folder->NativeHandle()), F_DUPFD_CLOEXEC, 0));
   if (!folder_.IsOpen()) RaiseFileFailure(errno, path_);
   struct stat replaced {};
   const bool replacing =
@@ -156,16 +206,7 @@ AtomicFile::AtomicFile(const FileInFolder& file) : path_(file.path), target_name
   CreateTemporaryFor(replacing ? &replaced : nullptr);
 }
 
-AtomicFile::AtomicFile(InPlace /*unused*/, UniqueFd file, std::string path)
-    : path_(std::move(path)), file_(std::move(file)) {}
-
-AtomicFile AtomicFile::StandardOutput() {
-  UniqueFd file(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
-  if (!file.IsOpen()) RaiseFileFailure(errno, "-");
-  return {InPlace{}, std::move(file), "-"};
-}
-
-void AtomicFile::CreateTemporaryFor(const struct stat* replaced) {
+void AtomicFile::Native::CreateTemporaryFor(const struct stat* replaced) {
   // A new file gets 0666 less the umask from the kernel. A replacement is private until it
   // has the replaced file's owner, group and mode, which it gets before any byte is in it.
   CreateTemporary(replaced != nullptr ? 0600 : 0666);
@@ -178,9 +219,7 @@ void AtomicFile::CreateTemporaryFor(const struct stat* replaced) {
   }
 }
 
-AtomicFile::~AtomicFile() { Discard(); }
-
-void AtomicFile::CreateTemporary(mode_t mode) {
+void AtomicFile::Native::CreateTemporary(mode_t mode) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string name = RandomTemporaryName(path_);
     const CleanupSignalsHeld held;
@@ -203,7 +242,7 @@ void AtomicFile::CreateTemporary(mode_t mode) {
   RaiseFileFailure(EEXIST, path_);
 }
 
-void AtomicFile::KeepOwnerAndMode(const struct stat& replaced) {
+void AtomicFile::Native::KeepOwnerAndMode(const struct stat& replaced) {
   // Keeping the owner needs privilege and keeping the group membership; a save that cannot
   // keep them still goes ahead. The owner comes first, since changing it may clear the
   // set-user-ID and set-group-ID bits that fchmod then sets.
@@ -213,7 +252,7 @@ void AtomicFile::KeepOwnerAndMode(const struct stat& replaced) {
   if (::fchmod(file_.Get(), replaced.st_mode & 07777) != 0) RaiseFileFailure(errno, path_);
 }
 
-void AtomicFile::Write(std::string_view bytes) {
+void AtomicFile::Native::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written =
         RetryOnInterrupt([&] { return ::write(file_.Get(), bytes.data(), bytes.size()); });
@@ -222,7 +261,7 @@ void AtomicFile::Write(std::string_view bytes) {
   }
 }
 
-void AtomicFile::Commit() {
+void AtomicFile::Native::Commit() {
   if (!folder_.IsOpen()) {  // a device or pipe, written in place
     if (file_.Close() != 0) RaiseFileFailure(errno, path_);
     return;
@@ -238,7 +277,7 @@ void AtomicFile::Commit() {
   slot_ = -1;
 }
 
-void AtomicFile::Discard() noexcept {
+void AtomicFile::Native::Discard() noexcept {
   (void)file_.Close();
   if (slot_ < 0) return;
   // Removed first, unregistered after, for the same reason as in Commit().

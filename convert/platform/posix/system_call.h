@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <string>
 #include <utility>
 
 namespace trelka {
@@ -53,15 +52,6 @@ class UniqueFd {
 
  private:
   int fd_ = -1;
-};
-
-// A file named within a folder that is open already, reached through the folder's descriptor so
-// that neither the folder's path nor its length matters again. The descriptor is borrowed;
-// path names the file in failure messages.
-struct FileInFolder {
-  int folder = -1;
-  std::string name;
-  std::string path;
 };
 
 }  // namespace trelka

@@ -1,25 +1,27 @@
 // Writing a whole file so that a failure never destroys what was there before: the bytes go
-// into a temporary file beside the target, which is flushed to disk and renamed over it only
-// when complete. The replacement keeps the replaced file's mode, and its owner and group
-// where the process may set them; a new file gets 0666 less the umask. A temporary file never
-// stays behind: its owner removes it, and so do the handlers of InstallTemporaryFileCleanup
-// when a signal ends the process.
+// into a temporary file beside the target, which is flushed to disk and put in its place only
+// when complete. On POSIX the replacement keeps the replaced file's mode, and its owner and
+// group where the process may set them, and a new file gets 0666 less the umask; on Windows
+// ReplaceFileW keeps the replaced file's attributes and ACL, and a new file gets the folder's
+// inherited ACL. A temporary file never stays behind: its owner removes it, and so does the
+// handler of InstallTemporaryFileCleanup when Ctrl-C (a signal, a closed console) ends the
+// process.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "system_call.h"
+#include "platform/folder.h"
 
 namespace trelka {
 
 // The one owner of a file being written in full: Write() any number of times, then Commit().
 // Destroyed without a successful Commit(), it removes its temporary file and the target stays
 // as it was. A path that names something other than a regular file (a device such as
-// /dev/null or /dev/full, a pipe) is opened and written in place, since it cannot be replaced.
+// /dev/null, /dev/full or NUL, a pipe) is opened and written in place, since it cannot be
+// replaced.
 class AtomicFile {
  public:
   // Opens the temporary file (or the device or pipe) at once, so that a target that cannot be
@@ -40,7 +42,8 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
-  // Appends bytes. Raises FileFailure (a full disk is "I/O error 28").
+  // Appends bytes. Raises FileFailure (a full disk is "I/O error 28" on Linux, "I/O error
+  // 112" on Windows).
   void Write(std::string_view bytes);
 
   // Flushes to disk and renames the temporary file over the target. Raises FileFailure and
@@ -48,21 +51,10 @@ class AtomicFile {
   void Commit();
 
  private:
-  struct InPlace {};
-  AtomicFile(InPlace, UniqueFd file, std::string path);
+  struct Native;  // the platform's handles and names
+  explicit AtomicFile(std::unique_ptr<Native> native);
 
-  // Creates the temporary file; replaced, when given, is the file it will replace.
-  void CreateTemporaryFor(const struct stat* replaced);
-  void CreateTemporary(mode_t mode);
-  void KeepOwnerAndMode(const struct stat& replaced);
-  void Discard() noexcept;  // closes, and removes the temporary file unless it was renamed
-
-  std::string path_;            // as the caller named it; failure messages are about it
-  UniqueFd folder_;             // the target's folder; not open when writing in place
-  std::string target_name_;     // the target's name within folder_
-  std::string temporary_name_;  // the temporary file's name within folder_
-  UniqueFd file_;
-  int slot_ = -1;  // the temporary file's entry in the signal handlers' registry, while it exists
+  std::unique_ptr<Native> native_;
 };
 
 // Writes the parts, one after the other, as the new content of the file at path, through an
@@ -70,9 +62,10 @@ class AtomicFile {
 void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts);
 void WriteFileAtomically(const FileInFolder& file, std::initializer_list<std::string_view> parts);
 
-// Makes SIGINT, SIGTERM and SIGHUP remove every live temporary file and then end the process
-// by that signal, as their default action would. A signal the process ignores (under nohup,
-// say) stays ignored. Call once at start-up, before any thread is made.
+// Makes SIGINT, SIGTERM and SIGHUP (on Windows: Ctrl-C, Ctrl-Break and closing the console)
+// remove every live temporary file and then end the process as their default action would. A
+// signal the process ignores (under nohup, say) stays ignored. Call once at start-up, before
+// any thread is made.
 void InstallTemporaryFileCleanup();
 
 }  // namespace trelka
