@@ -206,6 +206,61 @@ void PassesOnOrdinaryPage() {
       xml_guard, extract);
 }
 
+// The entity table's two ways on the same texts: in one copy (EntityTable, where the one copy
+// takes the text) and row by row (what it goes to where it does not). The 64 MiB worst case
+// runs in a child process per way, so that each one's added peak memory is its own.
+void EntityTableWays() {
+  const auto stripped = [](std::size_t size) {
+    return trelka::TagStrip(Text(AppendDescription, size));
+  };
+  const std::string ordinary[2] = {stripped(kOrdinaryPage * 2 / 3), stripped(kOrdinaryPage / 3)};
+  const std::string large = stripped(16 << 20);
+  std::string out;
+  const auto both = [&](auto table) {
+    return BestMicroseconds([&] {
+      out = table(ordinary[0]);
+      out = table(ordinary[1]);
+    });
+  };
+  std::printf("| entity table on | one copy | row by row | one copy takes it |\n");
+  std::printf("|---|---:|---:|---|\n");
+  std::printf("| a 40KiB page's descriptions | %.1f µs | %.1f µs | %s |\n",
+              both(trelka::EntityTable), both(trelka::EntityTableRowByRow),
+              trelka::EntityTableInOneCopy(ordinary[0]) ? "yes" : "no");
+  std::printf("| a 16 MiB description | %.1f ms | %.1f ms | %s |\n",
+              BestSeconds([&] { out = trelka::EntityTable(large); }) * 1e3,
+              BestSeconds([&] { out = trelka::EntityTableRowByRow(large); }) * 1e3,
+              trelka::EntityTableInOneCopy(large) ? "yes" : "no");
+  std::string cells[2];
+  for (int way = 0; way < 2; ++way) {
+    int pipe_fds[2];
+    if (::pipe(pipe_fds) != 0) return;
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const std::string text = Text(AppendEntities, kWorstCasePage);
+      const long before = PeakRssKiB();
+      const double seconds = Seconds(
+          [&] { out = way == 0 ? trelka::EntityTable(text) : trelka::EntityTableRowByRow(text); });
+      char cell[64];
+      const int n = std::snprintf(cell, sizeof cell, "%.0f ms, +%.1f MiB", seconds * 1e3,
+                                  static_cast<double>(PeakRssKiB() - before) / 1024.0);
+      (void)!::write(pipe_fds[1], cell, static_cast<std::size_t>(n));
+      ::_exit(0);
+    }
+    ::close(pipe_fds[1]);
+    char cell[64] = {};
+    (void)!::read(pipe_fds[0], cell, sizeof cell - 1);
+    ::close(pipe_fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    cells[way] = cell;
+  }
+  std::printf("| 64 MiB of entities, peak memory added | %s | %s | %s |\n\n", cells[0].c_str(),
+              cells[1].c_str(),
+              trelka::EntityTableInOneCopy(Text(AppendEntities, 1 << 20)) ? "yes" : "no");
+}
+
 bool Same(const trelka::CacheRecord& a, const trelka::CacheRecord& b) {
   return a.name == b.name && a.code == b.code && a.author == b.author && a.created == b.created &&
          a.country == b.country && a.difficulty == b.difficulty && a.terrain == b.terrain &&
@@ -218,6 +273,7 @@ bool Same(const trelka::CacheRecord& a, const trelka::CacheRecord& b) {
 int main() {
   // The worst cases first, while this process is still small.
   WorstCases();
+  EntityTableWays();
   PassesOnOrdinaryPage();
   // 4 MiB as well, so that the faithful cuts' growth is measured up to a quarter of 16 MiB.
   const struct {

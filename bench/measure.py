@@ -4,7 +4,7 @@
     measure.py conversion REPS BATCH SERVICE WPT OUT AB_URL
         trelka-batch converting WPT beside `ab -c 1` fetching AB_URL as many times as WPT has
         waypoints, interleaved REPS times: medians of both rates, of their ratio and of
-        trelka-batch's CPU time per waypoint.
+        trelka-batch's CPU time per waypoint, all of it and its user part.
     measure.py connections REPS BATCH SERVICE WPT OUT_PREFIX N...
         trelka-batch --connections N for each N, interleaved REPS times: the median seconds of
         each, the speed-up of each over the first, and whether all wrote the same bytes.
@@ -24,7 +24,7 @@ import time
 
 
 def run(command, quiet=True):
-    """(seconds, cpu_seconds, peak_rss_mib, exit status) of one run of command."""
+    """(seconds, cpu_seconds, peak_rss_mib, exit status, output, user_seconds) of one run."""
     start = time.monotonic()
     child = subprocess.Popen(command, stdout=subprocess.PIPE if quiet else None,
                              stderr=subprocess.DEVNULL)
@@ -33,7 +33,7 @@ def run(command, quiet=True):
     seconds = time.monotonic() - start
     child.returncode = os.waitstatus_to_exitcode(status)
     return (seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024.0,
-            child.returncode, output)
+            child.returncode, output, usage.ru_utime)
 
 
 def waypoints(wpt):
@@ -43,20 +43,23 @@ def waypoints(wpt):
 
 def conversion(reps, batch, service, wpt, out, ab_url):
     count = waypoints(wpt)
-    ab_rates, batch_rates, ratios, cpu = [], [], [], []
+    ab_rates, batch_rates, ratios, cpu, user, system = [], [], [], [], [], []
     for _ in range(int(reps)):
-        _, _, _, code, text = run(["ab", "-q", "-n", str(count), "-c", "1", ab_url])
+        _, _, _, code, text, _ = run(["ab", "-q", "-n", str(count), "-c", "1", ab_url])
         ab_rate = float(re.search(rb"Requests per second:\s*([0-9.]+)", text).group(1))
-        seconds, cpu_seconds, _, code, _ = run([batch, "--service", service, wpt, out])
+        seconds, cpu_seconds, _, code, _, user_seconds = run([batch, "--service", service, wpt, out])
         if code != 0:
             sys.exit(f"trelka-batch exited {code}")
         ab_rates.append(ab_rate)
         batch_rates.append(count / seconds)
         ratios.append(count / seconds / ab_rate)
         cpu.append(cpu_seconds * 1e6 / count)
+        user.append(user_seconds * 1e6 / count)
+        system.append((cpu_seconds - user_seconds) * 1e6 / count)
     print(f"waypoints={count} reps={reps} ab_rate={statistics.median(ab_rates):.0f} "
           f"batch_rate={statistics.median(batch_rates):.0f} "
           f"ratio={statistics.median(ratios):.2f} cpu_us={statistics.median(cpu):.0f} "
+          f"user_us={statistics.median(user):.0f} system_us={statistics.median(system):.0f} "
           f"ratios={','.join(f'{r:.2f}' for r in ratios)}")
 
 
@@ -64,7 +67,7 @@ def connections(reps, batch, service, wpt, out_prefix, *counts):
     seconds = {n: [] for n in counts}
     for _ in range(int(reps)):
         for n in counts:
-            took, _, _, code, _ = run([batch, "--connections", n, "--service", service, wpt,
+            took, _, _, code, _, _ = run([batch, "--connections", n, "--service", service, wpt,
                                        f"{out_prefix}{n}.gpx"])
             if code != 0:
                 sys.exit(f"trelka-batch --connections {n} exited {code}")
@@ -79,7 +82,7 @@ def connections(reps, batch, service, wpt, out_prefix, *counts):
 
 
 def peak(*command):
-    seconds, cpu_seconds, peak_mib, code, output = run(list(command))
+    seconds, cpu_seconds, peak_mib, code, output, _ = run(list(command))
     print(f"exit={code} seconds={seconds:.2f} cpu_s={cpu_seconds:.2f} peak_rss_mib={peak_mib:.1f} "
           + output.decode(errors="replace").strip())
 

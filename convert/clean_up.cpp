@@ -93,7 +93,8 @@ constexpr bool CanOverlap(std::string_view search, std::string_view replacement)
     bool agree = true;
     for (TextPos i = std::max<TextPos>(shift, 0);
          i < std::min(Length(search), shift + Length(replacement)); ++i) {
-      agree = agree && search[i] == replacement[i - shift];
+      agree = agree && search[static_cast<std::size_t>(i)] ==
+                           replacement[static_cast<std::size_t>(i - shift)];
     }
     if (agree) return true;
   }
@@ -235,11 +236,28 @@ bool AppendCluster(Cluster& cluster, std::size_t size, OneCopyWriter<kRuns>& out
     out.Replace(static_cast<std::size_t>(o.start), static_cast<std::size_t>(o.end),
                 kRows[o.row].replacement);
   };
-  if (size == 1) {  // by far the most common
-    if (cluster[0].start < 0) return false;
-    append(cluster[0]);
+  // By far the most common: one occurrence, or one that the table meets first (the lowest
+  // row, the first of that row) and whose deletion takes every other's search text with it,
+  // as the "&laquo" row does the "aquo;" and "quo;" rows' occurrences inside "&laquo;".
+  std::size_t first = 0;
+  for (std::size_t i = 1; i < size; ++i) {
+    const Occurrence& o = cluster[i];
+    if (o.row < cluster[first].row || (o.row == cluster[first].row && o.at < cluster[first].at)) {
+      first = i;
+    }
+  }
+  const Occurrence& met_first = cluster[first];
+  bool takes_all = met_first.start >= 0;
+  for (std::size_t i = 0; i < size && takes_all; ++i) {
+    const auto at = static_cast<TextPos>(cluster[i].at);
+    takes_all = i == first || (met_first.start <= at &&
+                               at + Length(kRows[cluster[i].row].search) <= met_first.end);
+  }
+  if (takes_all) {
+    append(met_first);
     return true;
   }
+  if (size == 1) return false;  // its deletion would start before the text
   std::array<std::uint8_t, kMaxCluster> order;
   for (std::size_t i = 0; i < size; ++i) order[i] = static_cast<std::uint8_t>(i);
   const auto table_order = [&](std::uint8_t a, std::uint8_t b) {
@@ -423,6 +441,10 @@ std::string EntityTable(std::string_view text) {
   std::string out = OneCopyBuffer(text);
   if (SubstituteInOneCopy<Runs::kAsTheyAre>(text, out)) return out;
   return EntityTableRowByRow(text, std::move(out));
+}
+
+std::string EntityTableRowByRow(std::string_view text) {
+  return EntityTableRowByRow(text, OneCopyBuffer(text));
 }
 
 bool EntityTableInOneCopy(std::string_view text) {

@@ -75,7 +75,7 @@ bool IsContinuation(unsigned char byte, unsigned char low = 0x80, unsigned char 
 // recommends and ICU does.
 template <typename OnCharacter, typename OnIllFormed>
 void DecodeUtf8(std::string_view text, OnCharacter on_character, OnIllFormed on_ill_formed) {
-  const auto byte_at = [&](std::size_t i) {
+  const auto byte_at = [&](std::size_t i) -> unsigned char {
     return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
   };
   for (std::size_t i = 0; i < text.size();) {

@@ -1,7 +1,5 @@
 #include "conversion_run.h"
 
-#include <algorithm>
-#include <deque>
 #include <optional>
 
 #include "cache_record.h"
@@ -17,30 +15,30 @@ namespace trelka {
 
 namespace {
 
-// The oldest page asked for; nothing when its request failed and the run goes on without it.
-// A page asked for again is fetched here, on the run's thread: the pipeline hands pages back
-// in the order they were asked for, and later ones are on their way already.
-std::optional<std::string> NextPage(PagePipeline& pipeline, PageSource& pages,
-                                    const WaypointRecord& waypoint, RunPosition position,
-                                    const RunSettings& settings, const CancelSignal& cancel) {
-  for (bool again = false;; again = true) {
+// The page of a waypoint the pipeline handed back; nothing when its request failed and the
+// run goes on without it. A page asked for again is fetched here, on the run's thread: the
+// pipeline hands pages back in the order they were asked for, and later ones are on their way
+// already.
+std::optional<std::string> PageOf(FetchedPage& fetched, PageSource& pages, RunPosition position,
+                                  const RunSettings& settings, const CancelSignal& cancel) {
+  for (std::exception_ptr failure = fetched.failure; failure;) {
+    switch (settings.on_failed_page(fetched.waypoint, position, failure)) {
+      case AfterFailedPage::kSkip:
+        return std::nullopt;
+      case AfterFailedPage::kRetry:
+        break;
+      case AfterFailedPage::kEndRun:
+        std::rethrow_exception(failure);
+    }
     try {
-      if (!again) return pipeline.Next();
-      return pages.Get(CachePageUrl(settings.page_service_address, waypoint.id), cancel);
+      return pages.Get(CachePageUrl(settings.page_service_address, fetched.waypoint.id), cancel);
     } catch (const FileFailure&) {
       throw;  // a file the run needs cannot be read or written: no later page can do better
     } catch (const Failure&) {
-      if (!settings.on_failed_page) throw;
-      switch (settings.on_failed_page(waypoint, position, std::current_exception())) {
-        case AfterFailedPage::kSkip:
-          return std::nullopt;
-        case AfterFailedPage::kRetry:
-          break;
-        case AfterFailedPage::kEndRun:
-          throw;
-      }
+      failure = std::current_exception();
     }
   }
+  return std::move(fetched.page);
 }
 
 void Convert(const std::string& path, RunWindow& window, PageSource& pages,
@@ -63,43 +61,24 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
   document.Start();
 
   pages.StartRun();
-  const int ahead = std::clamp(settings.connections, 1, PagePipeline::kMaxConnections);
-  PagePipeline pipeline(pages, ahead, cancel,
+  PagePipeline pipeline(pages, lines, settings.page_service_address, settings.connections, cancel,
                         settings.on_failed_page ? PagePipeline::AfterFailure::kGoOn
-                                                : PagePipeline::AfterFailure::kStartNoMore);
-  // The waypoints whose pages are asked for and not yet worked on, oldest first. One
-  // connection is asked for one page more than it fetches at once, so that it goes on to the
-  // next page without waiting for the run to ask; it still stops at a failed page of its own.
-  // Several connections are asked for no more than they fetch at once, so that at most N - 1
-  // pages are asked for after a failed one.
-  const int queued = ahead == 1 ? 2 : ahead;
-  std::deque<WaypointRecord> requested;
-  const auto keep_requested_ahead = [&] {
-    while (static_cast<int>(requested.size()) < queued && !lines.AtEnd()) {
-      requested.push_back(ParseWaypointLine(lines.ReadLine()));
-      pipeline.Request(CachePageUrl(settings.page_service_address, requested.back().id));
-    }
-  };
-
-  for (int index = 1; !requested.empty() || !lines.AtEnd(); ++index) {
+                                                : PagePipeline::AfterFailure::kEndRun);
+  for (int index = 1; !pipeline.AtEnd(); ++index) {
     cancel.ThrowIfCancelled();
     window.ShowProgress(index, total);
-    keep_requested_ahead();
     const RunPosition position{index, total};
-    std::optional<std::string> page =
-        NextPage(pipeline, pages, requested.front(), position, settings, cancel);
-    const WaypointRecord waypoint = std::move(requested.front());
-    requested.pop_front();
-    keep_requested_ahead();  // the next pages come while this one is worked on
+    FetchedPage fetched = pipeline.Next();
+    std::optional<std::string> page = PageOf(fetched, pages, position, settings, cancel);
     if (!page) continue;
 
     // A fresh record for every page, so that no field carries over from the one before.
     const auto cache = Extract(*page, window.ReadCheckBox());
     page.reset();  // nothing of a page outlives its element
     if (cache) {
-      document.Append(waypoint, *cache);
+      document.Append(fetched.waypoint, *cache);
     } else if (settings.on_page_without_name) {
-      settings.on_page_without_name(waypoint, position);
+      settings.on_page_without_name(fetched.waypoint, position);
     }
   }
   document.Finish();

@@ -292,6 +292,7 @@ std::string ReadBody(ResponseStream& stream, const ResponseHead& head) {
     ReadChunks(stream, body);
   } else if (const std::uint64_t length = FramingLength(head)) {
     if (length > kMaxResponseBytes) RaiseBodyTooLarge();
+    body.reserve(static_cast<std::size_t>(length));  // one place for it, not one per doubling
     stream.ReadExactly(static_cast<std::size_t>(length), body);
   } else {
     stream.ReadUntilClose(body, kMaxResponseBytes);

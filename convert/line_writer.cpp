@@ -1,38 +1,61 @@
 #include "line_writer.h"
 
-#include <algorithm>
-#include <array>
+#include <cstddef>
 #include <cstring>
 
 #include "codepage.h"
+#include "word_scan.h"
 
 namespace trelka {
 
 namespace {
 
+using word_scan::Word;
+
 // Bytes of text converted per reservation: small, so that a block is never left much emptier
 // than full.
 constexpr std::size_t kChunkBytes = 4096;
 
-}  // namespace
+// The first NUL, CR or LF from in on (the bytes the line rules look at), else end.
+const char* NextLineRuleByte(const char* in, const char* const end) {
+  for (; end - in >= static_cast<std::ptrdiff_t>(sizeof(Word)); in += sizeof(Word)) {
+    const Word w = word_scan::Load(in);
+    const Word marks =
+        word_scan::MarkBelow(w, 1) | word_scan::MarkEqual(w, '\r') | word_scan::MarkEqual(w, '\n');
+    if (marks != 0) return in + word_scan::FirstMarked(marks);
+  }
+  while (in < end && *in != '\0' && *in != '\r' && *in != '\n') ++in;
+  return in;
+}
 
-namespace {
-
-// The UTF-8 of every byte, but with length 0 for the three bytes the line rules look at, so
-// that one load per byte tells an ordinary byte from them.
-const std::array<Utf8Character, 256>& WriterTable() {
-  static const std::array<Utf8Character, 256> kTable = [] {
-    std::array<Utf8Character, 256> table = Cp1251Utf8Table();
-    for (const unsigned char special : {'\0', '\r', '\n'}) table[special].length = 0;
-    return table;
-  }();
-  return kTable;
+// Converts bytes that hold no NUL, CR or LF to out, which has room for three bytes each and
+// one more; returns the end of what was written. Eight ASCII bytes go over as they are, other
+// bytes each through the table: one load and one fixed-size store, no test per byte.
+char* ConvertRun(const char* in, const char* const end, char* out) {
+  const auto& table = Cp1251Utf8Table();
+  const auto convert = [&table](const char* from, const char* to, char* into) {
+    for (; from < to; ++from) {
+      const Utf8Character& character = table[static_cast<unsigned char>(*from)];
+      std::memcpy(into, &character, sizeof character);
+      into += character.length;
+    }
+    return into;
+  };
+  for (; end - in >= static_cast<std::ptrdiff_t>(sizeof(Word)); in += sizeof(Word)) {
+    const Word w = word_scan::Load(in);
+    if ((w & word_scan::kHighBits) == 0) {
+      std::memcpy(out, &w, sizeof w);
+      out += sizeof w;
+    } else {
+      out = convert(in, in + sizeof(Word), out);
+    }
+  }
+  return convert(in, end, out);
 }
 
 }  // namespace
 
 void LineWriter::Append(std::string_view cp1251) {
-  const auto& table = WriterTable();
   // The state in locals: the stores into the document may alias any member.
   bool line_open = line_open_;
   bool after_cr = after_cr_;
@@ -46,18 +69,14 @@ void LineWriter::Append(std::string_view cp1251) {
     const char* in = chunk.data();
     const char* const end = in + chunk.size();
     while (in < end) {
-      // A run of ordinary bytes, each one load and one fixed-size store.
-      const char* const run = in;
-      for (; in < end; ++in) {
-        const Utf8Character& character = table[static_cast<unsigned char>(*in)];
-        if (character.length == 0) break;
-        std::memcpy(out, &character, sizeof character);
-        out += character.length;
-      }
-      if (in != run) {
+      // A run of ordinary bytes, then the byte that ends it.
+      const char* const run_end = NextLineRuleByte(in, end);
+      if (run_end != in) {
+        out = ConvertRun(in, run_end, out);
         after_cr = false;
         line_open = true;
       }
+      in = run_end;
       if (in == end) break;
       const char c = *in++;
       if (c == '\0') {

@@ -60,7 +60,21 @@ class PageRest {
   }
 
   // Delete(P, 1, Pos(marker, P) - 1): leaves the marker at the front, or nothing when absent.
-  void CutBefore(std::string_view marker) { DropFront(Find(marker) - 1); }
+  void CutBefore(std::string_view marker) { CutBefore(Find(marker)); }
+
+  // As CutBefore, for a marker found at found: no second search for it.
+  void CutBefore(TextPos found) { DropFront(found - 1); }
+
+  // Drops everything through the marker found at found, and then gap characters more (fewer
+  // for a negative gap). An absent marker's 0 takes part in the sum all the same.
+  void DropThrough(TextPos found, std::string_view marker, TextPos gap = 0) {
+    DropFront(found + Length(marker) - 1 + gap);
+  }
+
+  // What stands before the marker found at found, less its last short_by characters.
+  [[nodiscard]] std::string_view Before(TextPos found, TextPos short_by = 0) const {
+    return Front(found - 1 - short_by);
+  }
 
   // Copy(P, 1, count).
   [[nodiscard]] std::string_view Front(TextPos count) const {
@@ -74,10 +88,33 @@ class PageRest {
   }
 
  private:
-  [[nodiscard]] TextPos Length() const { return static_cast<TextPos>(rest_.size()); }
+  [[nodiscard]] TextPos Length() const { return Length(rest_); }
+  [[nodiscard]] static TextPos Length(std::string_view text) {
+    return static_cast<TextPos>(text.size());
+  }
 
   std::string_view rest_;
 };
+
+constexpr std::string_view kTitle = "<p><b>";
+constexpr std::string_view kTitleEnd = "</b>";
+constexpr std::string_view kProfileLink = R"(<b><a href="profile)";
+// The link is dropped only up to its "p" of "profile": these characters of it stay.
+constexpr auto kProfileLinkLeft = static_cast<TextPos>(std::string_view("rofile").size());
+constexpr std::string_view kTagEnd = ">";
+// The quotation marks around the author's name, one character each side.
+constexpr TextPos kNameQuote = 1;
+constexpr std::string_view kLinkEnd = "</a>";
+constexpr std::string_view kCodeOpen = "(";
+constexpr std::string_view kCodeWordEnd = " ";
+constexpr std::string_view kCodeEnd = "</i>";
+constexpr TextPos kCodeClose = 1;  // the closing parenthesis before kCodeEnd
+// Characters between a grade's word and the grade.
+constexpr TextPos kGradeGap = 5;
+// Characters between the cache description's heading and its text.
+constexpr TextPos kDescriptionGap = 15;
+// Characters between a description's text and the next heading.
+constexpr TextPos kHeadingGap = 10;
 
 struct Markers {
   std::string created = Utf8ToCp1251("Создан:");
@@ -116,56 +153,52 @@ std::optional<CacheRecord> Extract(std::string_view page, bool include_terrain) 
   PageRest p(page);
   CacheRecord record;
 
-  const TextPos bold = p.Find("<p><b>");
-  if (bold == 0) return std::nullopt;
-  p.DropFront(bold + 5);
+  const TextPos title = p.Find(kTitle);
+  if (title == 0) return std::nullopt;
+  p.DropThrough(title, kTitle);
 
-  record.name = AmpersandEscape(p.Front(p.Find("</b>") - 1));
+  record.name = AmpersandEscape(p.Before(p.Find(kTitleEnd)));
 
-  // The profile link: up to its "p" of "profile", then through its ">" and one character
-  // more (the quotation mark that opens the name), and the name ends one before "</a>".
-  p.DropFront(p.Find(R"(<b><a href="profile)") + 12);
-  p.DropFront(p.Find(">") + 1);
-  record.author = AmpersandEscape(p.Front(p.Find("</a>") - 2));
+  // The profile link: up to its "p" of "profile", then through its ">" and the quotation mark
+  // that opens the name, and the name ends before the one that closes it.
+  p.DropThrough(p.Find(kProfileLink), kProfileLink, -kProfileLinkLeft);
+  p.DropThrough(p.Find(kTagEnd), kTagEnd, kNameQuote);
+  record.author = AmpersandEscape(p.Before(p.Find(kLinkEnd), kNameQuote));
 
   // The code is the parenthesised part's second word, less the closing parenthesis.
-  p.DropFront(p.Find("("));
-  p.DropFront(p.Find(" "));
+  p.DropThrough(p.Find(kCodeOpen), kCodeOpen);
+  p.DropThrough(p.Find(kCodeWordEnd), kCodeWordEnd);
   record.code = " [";
-  record.code.append(p.Front(p.Find("</i>") - 2)).append("]");
+  record.code.append(p.Before(p.Find(kCodeEnd), kCodeClose)).append("]");
 
   p.CutBefore(m.created);
   TextPos end = p.Find(m.coordinates);
-  record.created = Block(p.Front(end - 1), end);
+  record.created = Block(p.Before(end), end);
 
   p.CutBefore(m.country);
   end = p.Find(m.accessibility_colon);
-  record.country = Block(p.Front(end - 1), end);
+  record.country = Block(p.Before(end), end);
 
-  // The grades stand five characters after their words.
-  p.DropFront(p.Find(m.accessibility) + 15);
+  p.DropThrough(p.Find(m.accessibility), m.accessibility, kGradeGap);
   record.difficulty = p.FirstCharacter();
-  p.DropFront(p.Find(m.terrain) + 13);
+  p.DropThrough(p.Find(m.terrain), m.terrain, kGradeGap);
   record.terrain = p.FirstCharacter();
 
-  // Cutting before a marker just found needs no second search for it.
   const TextPos attributes = p.Find(m.attributes);
   if (attributes != 0) {
-    p.DropFront(attributes - 1);
+    p.CutBefore(attributes);
     end = p.Find(m.cache_description);
-    record.attributes = Block(p.Front(end - 1), end);
+    record.attributes = Block(p.Before(end), end);
   }
 
-  // The heading and what follows it up to the text; each description ends 10 characters
-  // before the next heading.
-  p.DropFront(p.Find(m.cache_description) + 30);
+  p.DropThrough(p.Find(m.cache_description), m.cache_description, kDescriptionGap);
   end = p.Find(m.surroundings);
-  record.short_description = Description(p.Front(end - 11), end);
+  record.short_description = Description(p.Before(end, kHeadingGap), end);
 
   if (include_terrain) {
-    p.DropFront(end - 1);  // before the heading "end" found
+    p.CutBefore(end);  // the heading that ended the short description
     end = p.Find(m.contents);
-    record.long_description = Description(p.Front(end - 11), end);
+    record.long_description = Description(p.Before(end, kHeadingGap), end);
   }
   return record;
 }

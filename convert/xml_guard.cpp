@@ -1,9 +1,8 @@
 #include "xml_guard.h"
 
 #include <array>
-#include <bit>
-#include <cstdint>
-#include <cstring>
+
+#include "word_scan.h"
 
 namespace trelka {
 
@@ -64,14 +63,9 @@ std::string WithoutForbiddenControls(std::string_view text) {
   return kept;
 }
 
-// Eight bytes at a time. Taken alone, a byte b is below a bound n (up to 80) exactly where
-// (b - n) & ~b has its high bit set; in a word, a borrow can mark bytes after the first such
-// byte as well, but never one before it, so the lowest marked byte of the tests' union is the
-// first byte of the word that passes one of them.
-using Word = std::uint64_t;
-constexpr Word kHighBits = 0x8080808080808080;
-constexpr Word Broadcast(unsigned char c) { return 0x0101010101010101 * c; }
-constexpr Word MarkBelow(Word w, unsigned char bound) { return (w - Broadcast(bound)) & ~w; }
+using word_scan::Broadcast;
+using word_scan::MarkBelow;
+using word_scan::Word;
 constexpr unsigned char kFirstNonControl = 0x20;
 // "<" (3C) and ">" (3E) are the bytes b with b | 02 = 3E, and the double quote (22) and "&"
 // (26) those with b | 04 = 26: one test each pair.
@@ -79,33 +73,25 @@ constexpr Word kAngleBit = Broadcast(0x02), kAngles = Broadcast('>');
 constexpr Word kQuoteBit = Broadcast(0x04), kQuoteAmpersand = Broadcast('&');
 static_assert(('<' | 0x02) == '>' && ('"' | 0x04) == '&');
 
-std::size_t FirstMarked(Word marks) {
-  if constexpr (std::endian::native == std::endian::little) {
-    return static_cast<std::size_t>(std::countr_zero(marks)) / 8;
-  } else {
-    return static_cast<std::size_t>(std::countl_zero(marks)) / 8;
-  }
-}
-
-bool NeedsLook(char c) {
-  return c == '<' || c == '>' || c == '&' || c == '"' ||
+bool NeedsLook(char c, XmlContext context) {
+  return c == '<' || c == '>' || c == '&' || (c == '"' && context == XmlContext::kAttribute) ||
          static_cast<unsigned char>(c) < kFirstNonControl;
 }
 
-// The next byte from "from" on that needs a look: "<", ">", "&", the double quote and every
-// control byte, tab, LF and CR among them.
-std::size_t NextToLookAt(std::string_view text, std::size_t from) {
+// The next byte from "from" on that needs a look: "<", ">", "&", every control byte (tab, LF
+// and CR among them) and, in an attribute, the double quote.
+std::size_t NextToLookAt(std::string_view text, std::size_t from, XmlContext context) {
+  const bool in_attribute = context == XmlContext::kAttribute;
   std::size_t i = from;
   for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
-    Word w;
-    std::memcpy(&w, text.data() + i, sizeof w);
-    const Word marks =
-        (MarkBelow((w | kAngleBit) ^ kAngles, 1) | MarkBelow((w | kQuoteBit) ^ kQuoteAmpersand, 1) |
-         MarkBelow(w, kFirstNonControl)) &
-        kHighBits;
-    if (marks != 0) return i + FirstMarked(marks);
+    const Word w = word_scan::Load(text.data() + i);
+    const Word marks = MarkBelow((w | kAngleBit) ^ kAngles, 1) |
+                       (in_attribute ? MarkBelow((w | kQuoteBit) ^ kQuoteAmpersand, 1)
+                                     : word_scan::MarkEqual(w, '&')) |
+                       MarkBelow(w, kFirstNonControl);
+    if (marks != 0) return i + word_scan::FirstMarked(marks);
   }
-  while (i < text.size() && !NeedsLook(text[i])) ++i;
+  while (i < text.size() && !NeedsLook(text[i], context)) ++i;
   return i;
 }
 
@@ -114,9 +100,11 @@ constexpr std::size_t kLongestReplacement = 5;
 
 // Room in out for text from "from" on at its longest, so that an output outgrowing its room
 // moves to a larger place once rather than each time it doubles.
-void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from) {
+void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from,
+                        XmlContext context) {
   std::size_t room = text.size() - from;
-  for (std::size_t i = NextToLookAt(text, from); i < text.size(); i = NextToLookAt(text, i + 1)) {
+  for (std::size_t i = NextToLookAt(text, from, context); i < text.size();
+       i = NextToLookAt(text, i + 1, context)) {
     room += kLongestReplacement - 1;
   }
   out.reserve(out.size() + room);
@@ -127,9 +115,9 @@ bool AppendGuardedWithoutControls(std::string& out, std::string_view text, XmlCo
   std::size_t i = 0;
   while (i < text.size()) {
     // Ordinary characters go over in runs; only the bytes below need a look.
-    const std::size_t run_end = NextToLookAt(text, i);
+    const std::size_t run_end = NextToLookAt(text, i, context);
     if (out.capacity() - out.size() < run_end - i + kLongestReplacement) {
-      MakeRoomForTheRest(out, text, i);
+      MakeRoomForTheRest(out, text, i, context);
     }
     out.append(text, i, run_end - i);
     i = run_end;

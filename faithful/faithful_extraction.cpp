@@ -12,6 +12,31 @@ namespace {
 
 void CutBefore(std::string& p, std::string_view marker) { Delete(p, 1, Pos(marker, p) - 1); }
 
+TextPos Length(std::string_view text) { return static_cast<TextPos>(text.size()); }
+
+// The count that deletes through the marker found at found and gap characters more.
+TextPos Through(TextPos found, std::string_view marker, TextPos gap = 0) {
+  return found + Length(marker) - 1 + gap;
+}
+
+// The count of characters before the marker found at found, less short_by.
+TextPos Before(TextPos found, TextPos short_by = 0) { return found - 1 - short_by; }
+
+constexpr std::string_view kTitle = "<p><b>";
+constexpr std::string_view kTitleEnd = "</b>";
+constexpr std::string_view kProfileLink = R"(<b><a href="profile)";
+constexpr auto kProfileLinkLeft = static_cast<TextPos>(std::string_view("rofile").size());
+constexpr std::string_view kTagEnd = ">";
+constexpr TextPos kNameQuote = 1;
+constexpr std::string_view kLinkEnd = "</a>";
+constexpr std::string_view kCodeOpen = "(";
+constexpr std::string_view kCodeWordEnd = " ";
+constexpr std::string_view kCodeEnd = "</i>";
+constexpr TextPos kCodeClose = 1;
+constexpr TextPos kGradeGap = 5;
+constexpr TextPos kDescriptionGap = 15;
+constexpr TextPos kHeadingGap = 10;
+
 }  // namespace
 
 std::optional<CacheRecord> Extract(std::string_view page, bool include_terrain) {
@@ -29,54 +54,54 @@ std::optional<CacheRecord> Extract(std::string_view page, bool include_terrain) 
   std::string p(page);
   CacheRecord r;
 
-  const TextPos m = Pos("<p><b>", p);
+  const TextPos m = Pos(kTitle, p);
   if (m == 0) return std::nullopt;
-  Delete(p, 1, m + 5);
+  Delete(p, 1, Through(m, kTitle));
 
-  const TextPos e = Pos("</b>", p);
-  r.name = AmpersandEscape(Copy(p, 1, e - 1));
+  const TextPos e = Pos(kTitleEnd, p);
+  r.name = AmpersandEscape(Copy(p, 1, Before(e)));
 
-  const TextPos q = Pos(R"(<b><a href="profile)", p);
-  Delete(p, 1, q + 12);
+  const TextPos q = Pos(kProfileLink, p);
+  Delete(p, 1, Through(q, kProfileLink, -kProfileLinkLeft));
 
-  const TextPos gt = Pos(">", p);
-  Delete(p, 1, gt + 1);
+  const TextPos gt = Pos(kTagEnd, p);
+  Delete(p, 1, Through(gt, kTagEnd, kNameQuote));
 
-  const TextPos a = Pos("</a>", p);
-  r.author = AmpersandEscape(Copy(p, 1, a - 2));
+  const TextPos a = Pos(kLinkEnd, p);
+  r.author = AmpersandEscape(Copy(p, 1, Before(a, kNameQuote)));
 
-  Delete(p, 1, Pos("(", p));
-  Delete(p, 1, Pos(" ", p));
+  Delete(p, 1, Through(Pos(kCodeOpen, p), kCodeOpen));
+  Delete(p, 1, Through(Pos(kCodeWordEnd, p), kCodeWordEnd));
 
-  const TextPos t = Pos("</i>", p);
-  r.code = " [" + Copy(p, 1, t - 2) + "]";
+  const TextPos t = Pos(kCodeEnd, p);
+  r.code = " [" + Copy(p, 1, Before(t, kCodeClose)) + "]";
 
   CutBefore(p, kCreated);
   TextPos k = Pos(kCoordinates, p);
-  r.created = Copy(p, 1, k - 1);
+  r.created = Copy(p, 1, Before(k));
   if (k != 0) TagToNbsp(r.created);
 
   CutBefore(p, kCountry);
   k = Pos(kAccessibilityColon, p);
-  r.country = Copy(p, 1, k - 1);
+  r.country = Copy(p, 1, Before(k));
   if (k != 0) TagToNbsp(r.country);
 
-  Delete(p, 1, Pos(kAccessibility, p) + 15);
+  Delete(p, 1, Through(Pos(kAccessibility, p), kAccessibility, kGradeGap));
   r.difficulty = Copy(p, 1, 1);
 
-  Delete(p, 1, Pos(kTerrain, p) + 13);
+  Delete(p, 1, Through(Pos(kTerrain, p), kTerrain, kGradeGap));
   r.terrain = Copy(p, 1, 1);
 
   if (Pos(kAttributes, p) != 0) {
     CutBefore(p, kAttributes);
     const TextPos o = Pos(kCacheDescription, p);
-    r.attributes = Copy(p, 1, o - 1);
+    r.attributes = Copy(p, 1, Before(o));
     if (o != 0) TagToNbsp(r.attributes);
   }
 
-  Delete(p, 1, Pos(kCacheDescription, p) + 30);
+  Delete(p, 1, Through(Pos(kCacheDescription, p), kCacheDescription, kDescriptionGap));
   k = Pos(kSurroundings, p);
-  std::string description = Copy(p, 1, k - 11);
+  std::string description = Copy(p, 1, Before(k, kHeadingGap));
   if (k != 0) TagStrip(description);
   EntityTable(description);
   r.short_description = AmpersandEscape(description);
@@ -84,7 +109,7 @@ std::optional<CacheRecord> Extract(std::string_view page, bool include_terrain) 
   if (include_terrain) {
     CutBefore(p, kSurroundings);
     const TextPos c = Pos(kContents, p);
-    std::string terrain_description = Copy(p, 1, c - 11);
+    std::string terrain_description = Copy(p, 1, Before(c, kHeadingGap));
     if (c != 0) TagStrip(terrain_description);
     EntityTable(terrain_description);
     r.long_description = AmpersandEscape(terrain_description);

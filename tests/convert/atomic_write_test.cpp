@@ -60,7 +60,7 @@ TEST(AtomicWriteTest, NewFileGetsTheUsualMode) {
 
 TEST(AtomicWriteTest, ReplacementKeepsTheMode) {
   TempDir dir;
-  for (const mode_t mode : {0600, 0640, 0755}) {
+  for (const mode_t mode : {mode_t{0600}, mode_t{0640}, mode_t{0755}}) {
     const auto path = dir.Write("kept.gpx", "old");
     ::chmod(path.c_str(), mode);
     WriteFileAtomically(path, {"new"});

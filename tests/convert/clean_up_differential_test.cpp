@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
         PassPair{"EntityTableThenAmpersandEscapeRowByRow", EntityTableThenAmpersandEscape,
                  FaithfulEntityTableThenAmpersandEscape, RowByRow},
         PassPair{"AmpersandEscape", AmpersandEscape, FaithfulAmpersandEscape}),
-    [](const ::testing::TestParamInfo<PassPair>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<PassPair>& pass) { return std::string(pass.param.name); });
 
 }  // namespace
 }  // namespace trelka

@@ -70,6 +70,26 @@ TEST(LineWriterTest, AgreesWithTheLineListOnRandomTextsInRandomPieces) {
   }
 }
 
+// Long runs, so that the eight-bytes-at-a-time paths meet every byte value at every place in
+// a word, the line-rule bytes rare among them.
+TEST(LineWriterTest, AgreesWithTheLineListOnLongRunsOfEveryByte) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 500; ++round) {
+    faithful::LineList list;
+    Utf8Document document;
+    LineWriter writer(document);
+    std::string text;
+    for (int n = static_cast<int>(random() % 200); n > 0; --n) {
+      const auto byte = static_cast<char>(random() % 256);
+      const bool rule_byte = byte == '\0' || byte == '\r' || byte == '\n';
+      text += rule_byte && random() % 8 != 0 ? 'x' : byte;
+    }
+    writer.AppendText(text);
+    list.AppendText(text);
+    ASSERT_EQ(Escaped(document.Text()), Escaped(Cp1251ToUtf8(list.Text()))) << "round " << round;
+  }
+}
+
 TEST(Utf8DocumentTest, SpillsFullBlocksInOrderAndKeepsOne) {
   std::string spilled;
   int spills = 0;

@@ -124,8 +124,8 @@ TEST_P(PageExtractionDifferentialTest, AgreesWithFaithfulCuts) {
 INSTANTIATE_TEST_SUITE_P(Pages, PageExtractionDifferentialTest,
                          ::testing::Values(PageKind{"ShuffledPages", Page, kPages},
                                            PageKind{"PagesDenseInFalseStarts", DensePage, 400}),
-                         [](const ::testing::TestParamInfo<PageKind>& info) {
-                           return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<PageKind>& kind) {
+                           return std::string(kind.param.name);
                          });
 
 }  // namespace

@@ -71,6 +71,23 @@ TEST(XmlGuardTest, EveryPlaceInAWord) {
   }
 }
 
+// In an element the double quote needs no look, so the guard's word test differs there.
+TEST(XmlGuardTest, EveryPlaceInAWordOfAnElement) {
+  const struct {
+    std::string special;
+    std::string guarded;
+  } cases[] = {{"<", "&#60;"}, {"&", "&#38;"}, {"&amp;", "&amp;"}, {"]]>", "]]&#62;"},
+               {"\"", "\""},   {"\x01", ""},   {"\r", "\r"},       {"\xA6", "\xA6"}};
+  for (const auto& c : cases) {
+    for (std::size_t at = 0; at <= 20; ++at) {
+      const std::string before(at, 'a'), after(20 - at, 'b');
+      EXPECT_EQ(Escaped(XmlGuard(before + c.special + after, XmlContext::kElement)),
+                Escaped(before + c.guarded + after))
+          << Escaped(c.special) << " at " << at;
+    }
+  }
+}
+
 TEST(XmlGuardTest, GuardedTextIsAFixedPoint) {
   std::mt19937 random(7);
   const std::string alphabet = std::string("<>&#;x0123456789abf]\"'\t\r\n\x01\xC0 ", 26) + '\0';

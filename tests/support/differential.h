@@ -19,7 +19,9 @@ class TextGenerator {
   // table, so that both near misses and real occurrences are common.
   [[nodiscard]] std::string Text(int max_pieces);
 
-  [[nodiscard]] int Below(int bound) { return static_cast<int>(engine_() % bound); }
+  [[nodiscard]] int Below(int bound) {
+    return static_cast<int>(engine_() % static_cast<unsigned>(bound));
+  }
 
  private:
   std::mt19937 engine_;

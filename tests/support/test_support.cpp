@@ -45,7 +45,8 @@ std::string ReadFileBytes(const std::string& path) {
 
 std::string Escaped(std::string_view bytes) {
   std::string out;
-  for (unsigned char c : bytes) {
+  for (const char byte : bytes) {
+    const auto c = static_cast<unsigned char>(byte);
     if (c >= 0x20 && c < 0x7F && c != '\\') {
       out += static_cast<char>(c);
     } else {

@@ -309,7 +309,7 @@ void InstallTemporaryFileCleanup() {
   struct sigaction action {};
   action.sa_handler = RemoveTemporaryFilesAndReraise;
   action.sa_mask = CleanupSignalSet();
-  action.sa_flags = SA_RESETHAND;
+  action.sa_flags = static_cast<int>(SA_RESETHAND);
   for (const int signal_number : kCleanupSignals) {
     struct sigaction current {};
     if (::sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
