@@ -15,8 +15,8 @@
 #include <string>
 #include <thread>
 
-#include "conversion_run.h"
 #include "platform/cancel_signal.h"
+#include "run/conversion_run.h"
 
 namespace trelka {
 

@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "failure.h"
+#include "platform/failure.h"
 #include "window_logic.h"
 
 namespace trelka {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-#include "conversion_run.h"
+#include "run/conversion_run.h"
 
 class QWidget;
 

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "application_title.h"
-#include "failure.h"
-#include "gpx_document.h"
+#include "document/gpx_document.h"
+#include "document/save_document.h"
 #include "handler_boundary.h"
-#include "save_document.h"
+#include "platform/failure.h"
 
 TForm1* Form1 = nullptr;
 

@@ -18,12 +18,12 @@
 #include <string>
 
 #include "background_run.h"
+#include "document/shape_edits.h"
+#include "document/utf8_document.h"
 #include "file_dialog.h"
-#include "kept_pages.h"
-#include "page_client.h"
+#include "http/page_client.h"
 #include "prompts.h"
-#include "shape_edits.h"
-#include "utf8_document.h"
+#include "run/kept_pages.h"
 #include "window_logic.h"
 
 class TForm1 final : public QWidget, public trelka::BackgroundRun::Window {

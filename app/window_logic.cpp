@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "codepage.h"
-#include "failure.h"
-#include "run_window.h"
+#include "platform/failure.h"
+#include "run/run_window.h"
+#include "text/codepage.h"
 
 namespace trelka {
 

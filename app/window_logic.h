@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion_run.h"
+#include "run/conversion_run.h"
 
 namespace trelka {
 

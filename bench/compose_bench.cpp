@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "conversion_run.h"
+#include "run/conversion_run.h"
 
 namespace {
 

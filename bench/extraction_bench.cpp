@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "clean_up.h"
-#include "codepage.h"
+#include "document/page_extraction.h"
 #include "faithful_extraction.h"
-#include "page_extraction.h"
-#include "xml_guard.h"
+#include "text/clean_up.h"
+#include "text/codepage.h"
+#include "text/xml_guard.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "failure.h"
-#include "page_client.h"
+#include "http/page_client.h"
+#include "platform/failure.h"
 #include "platform/heap_settings.h"
 
 namespace {

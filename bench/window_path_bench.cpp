@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "conversion_run.h"
-#include "failure.h"
-#include "page_client.h"
+#include "http/page_client.h"
+#include "platform/failure.h"
 #include "platform/heap_settings.h"
+#include "run/conversion_run.h"
 
 namespace {
 

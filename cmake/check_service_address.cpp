@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "service_address.h"
+#include "http/service_address.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

@@ -1,7 +1,7 @@
 #include "faithful_clean_up.h"
 
-#include "codepage.h"
-#include "text_primitives.h"
+#include "text/codepage.h"
+#include "text/text_primitives.h"
 
 namespace trelka::faithful {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "codepage.h"
 #include "faithful_clean_up.h"
-#include "text_primitives.h"
+#include "text/codepage.h"
+#include "text/text_primitives.h"
 
 namespace trelka::faithful {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "cache_record.h"
+#include "document/cache_record.h"
 
 namespace trelka::faithful {
 

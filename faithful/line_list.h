@@ -1,5 +1,5 @@
 // A list of text lines that is set from one text and read back as one text: the line-break
-// rules stated on their own, which LineWriter (convert/line_writer.h) applies while it
+// rules stated on their own, which LineWriter (convert/document/line_writer.h) applies while it
 // converts, and against which the tests hold it.
 //
 // Setting splits at CR LF, a lone CR or a lone LF; a break at the very end adds no empty

@@ -1,12 +1,12 @@
 #include "sequential_run.h"
 
-#include "codepage.h"
-#include "gpx10_values.h"
-#include "gpx_document.h"
-#include "http_url.h"
+#include "document/gpx10_values.h"
+#include "document/gpx_document.h"
+#include "document/page_extraction.h"
+#include "document/waypoint_file.h"
+#include "http/http_url.h"
 #include "line_list.h"
-#include "page_extraction.h"
-#include "waypoint_file.h"
+#include "text/codepage.h"
 
 namespace trelka::faithful {
 

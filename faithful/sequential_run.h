@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "gpx_document.h"
-#include "page_source.h"
+#include "document/gpx_document.h"
+#include "http/page_source.h"
 #include "platform/cancel_signal.h"
-#include "run_window.h"
+#include "run/run_window.h"
 
 namespace trelka::faithful {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "clean_up.h"
 #include "faithful_clean_up.h"
+#include "text/clean_up.h"
 
 namespace {
 

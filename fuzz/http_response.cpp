@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "failure.h"
-#include "http_response.h"
+#include "http/http_response.h"
+#include "platform/failure.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "document/gpx_document.h"
+#include "document/page_extraction.h"
 #include "faithful_extraction.h"
-#include "gpx_document.h"
-#include "page_extraction.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "run_window.h"
+#include "run/run_window.h"
 
 namespace trelka {
 

@@ -19,22 +19,22 @@
 #include <vector>
 
 #include "build_config.h"
-#include "codepage.h"
-#include "conversion_run.h"
-#include "failure.h"
-#include "paced_pages.h"
-#include "page_cache.h"
-#include "page_client.h"
+#include "document/save_document.h"
+#include "http/page_client.h"
+#include "http/service_address.h"
 #include "platform/atomic_write.h"
+#include "platform/failure.h"
 #include "platform/file_read.h"
 #include "platform/heap_settings.h"
 #include "platform/program_entry.h"
 #include "platform/standard_streams.h"
 #include "progress_line.h"
-#include "retrying_pages.h"
-#include "save_document.h"
-#include "service_address.h"
+#include "run/conversion_run.h"
+#include "run/paced_pages.h"
+#include "run/page_cache.h"
+#include "run/retrying_pages.h"
 #include "terminal_text.h"
+#include "text/codepage.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "failure.h"
+#include "platform/failure.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 

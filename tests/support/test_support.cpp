@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "codepage.h"
+#include "text/codepage.h"
 
 namespace trelka::testing {
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "failure.h"
 #include "platform/atomic_write.h"
+#include "platform/failure.h"
 #include "platform/file_failure.h"
 #include "platform/file_read.h"
 #include "platform/folder.h"

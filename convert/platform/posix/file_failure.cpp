@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "failure.h"
+#include "platform/failure.h"
 
 namespace trelka {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "failure.h"
+#include "platform/failure.h"
 #include "platform/file_failure.h"
 #include "platform/posix/system_call.h"
 

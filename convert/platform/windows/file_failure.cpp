@@ -1,6 +1,6 @@
 #include "platform/file_failure.h"
 
-#include "failure.h"
+#include "platform/failure.h"
 #include "platform/windows/system_headers.h"
 
 namespace trelka {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "failure.h"
+#include "platform/failure.h"
 #include "platform/file_failure.h"
 #include "platform/windows/handle.h"
 #include "platform/windows/system_headers.h"

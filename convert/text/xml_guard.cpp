@@ -1,0 +1,196 @@
+#include "text/xml_guard.h"
+
+#include <array>
+
+#include "text/word_scan.h"
+
+namespace trelka {
+
+namespace {
+
+bool IsForbiddenControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+
+bool IsXmlChar(unsigned long code) {
+  return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+         (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+int DigitValue(char c, int base) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Whether text[at] == '&' begins a character reference to a character XML allows.
+bool StartsCharacterReference(std::string_view text, std::size_t at) {
+  std::size_t i = at + 1;
+  if (i >= text.size() || text[i] != '#') return false;
+  ++i;
+  int base = 10;
+  if (i < text.size() && text[i] == 'x') {
+    base = 16;
+    ++i;
+  }
+  unsigned long code = 0;
+  std::size_t digits = 0;
+  for (; i < text.size(); ++i) {
+    const int value = DigitValue(text[i], base);
+    if (value < 0) break;
+    if (code <= 0x10FFFF)
+      code = code * static_cast<unsigned long>(base) + static_cast<unsigned long>(value);
+    ++digits;
+  }
+  return digits > 0 && i < text.size() && text[i] == ';' && IsXmlChar(code);
+}
+
+bool StartsPredefinedEntity(std::string_view text, std::size_t at) {
+  static constexpr std::array<std::string_view, 5> kEntities = {"&amp;", "&lt;", "&gt;", "&quot;",
+                                                                "&apos;"};
+  const std::string_view rest = text.substr(at);
+  for (std::string_view entity : kEntities) {
+    if (rest.starts_with(entity)) return true;
+  }
+  return false;
+}
+
+std::string WithoutForbiddenControls(std::string_view text) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    if (!IsForbiddenControl(static_cast<unsigned char>(c))) kept += c;
+  }
+  return kept;
+}
+
+using word_scan::Broadcast;
+using word_scan::MarkBelow;
+using word_scan::Word;
+constexpr unsigned char kFirstNonControl = 0x20;
+// "<" (3C) and ">" (3E) are the bytes b with b | 02 = 3E, and the double quote (22) and "&"
+// (26) those with b | 04 = 26: one test each pair.
+constexpr Word kAngleBit = Broadcast(0x02), kAngles = Broadcast('>');
+constexpr Word kQuoteBit = Broadcast(0x04), kQuoteAmpersand = Broadcast('&');
+static_assert(('<' | 0x02) == '>' && ('"' | 0x04) == '&');
+
+bool NeedsLook(char c, XmlContext context) {
+  return c == '<' || c == '>' || c == '&' || (c == '"' && context == XmlContext::kAttribute) ||
+         static_cast<unsigned char>(c) < kFirstNonControl;
+}
+
+// The next byte from "from" on that needs a look: "<", ">", "&", every control byte (tab, LF
+// and CR among them) and, in an attribute, the double quote.
+std::size_t NextToLookAt(std::string_view text, std::size_t from, XmlContext context) {
+  const bool in_attribute = context == XmlContext::kAttribute;
+  std::size_t i = from;
+  for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
+    const Word w = word_scan::Load(text.data() + i);
+    const Word marks = MarkBelow((w | kAngleBit) ^ kAngles, 1) |
+                       (in_attribute ? MarkBelow((w | kQuoteBit) ^ kQuoteAmpersand, 1)
+                                     : word_scan::MarkEqual(w, '&')) |
+                       MarkBelow(w, kFirstNonControl);
+    if (marks != 0) return i + word_scan::FirstMarked(marks);
+  }
+  while (i < text.size() && !NeedsLook(text[i], context)) ++i;
+  return i;
+}
+
+// The longest text a byte that needs a look becomes: "&#60;", "&#38;", "&#62;" or "&#34;".
+constexpr std::size_t kLongestReplacement = 5;
+
+// Room in out for text from "from" on at its longest, so that an output outgrowing its room
+// moves to a larger place once rather than each time it doubles.
+void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from,
+                        XmlContext context) {
+  std::size_t room = text.size() - from;
+  for (std::size_t i = NextToLookAt(text, from, context); i < text.size();
+       i = NextToLookAt(text, i + 1, context)) {
+    room += kLongestReplacement - 1;
+  }
+  out.reserve(out.size() + room);
+}
+
+// Appends the guarded text; false, with out unfinished, at the first control byte XML forbids.
+bool AppendGuardedWithoutControls(std::string& out, std::string_view text, XmlContext context) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // Ordinary characters go over in runs; only the bytes below need a look.
+    const std::size_t run_end = NextToLookAt(text, i, context);
+    if (out.capacity() - out.size() < run_end - i + kLongestReplacement) {
+      MakeRoomForTheRest(out, text, i, context);
+    }
+    out.append(text, i, run_end - i);
+    i = run_end;
+    if (i == text.size()) break;
+    const char c = text[i];
+    switch (c) {
+      case '<':
+        out += "&#60;";
+        break;
+      case '&':
+        if (StartsCharacterReference(text, i) || StartsPredefinedEntity(text, i)) {
+          out += '&';
+        } else {
+          out += "&#38;";
+        }
+        break;
+      case '>':
+        if (i >= 2 && text[i - 1] == ']' && text[i - 2] == ']') {
+          out += "&#62;";
+        } else {
+          out += '>';
+        }
+        break;
+      case '"':
+        if (context == XmlContext::kAttribute) {
+          out += "&#34;";
+        } else {
+          out += '"';
+        }
+        break;
+      default:
+        if (IsForbiddenControl(static_cast<unsigned char>(c))) return false;
+        out += c;  // tab, LF or CR
+    }
+    ++i;
+  }
+  return true;
+}
+
+}  // namespace
+
+void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext context) {
+  const std::size_t start = out.size();
+  if (AppendGuardedWithoutControls(out, text, context)) return;
+  // Control bytes go first, so that removing them cannot join two halves into markup.
+  out.resize(start);
+  AppendGuardedWithoutControls(out, WithoutForbiddenControls(text), context);
+}
+
+std::string XmlGuard(std::string_view text, XmlContext context) {
+  std::string out;
+  out.reserve(text.size());
+  AppendXmlGuarded(out, text, context);
+  return out;
+}
+
+std::string XmlEscape(std::string_view text, XmlContext context) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '&') {
+      out += "&#38;";
+    } else if (c == '<') {
+      out += "&#60;";
+    } else if (c == '>') {
+      out += "&#62;";
+    } else if (c == '"' && context == XmlContext::kAttribute) {
+      out += "&#34;";
+    } else if (!IsForbiddenControl(static_cast<unsigned char>(c))) {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace trelka
