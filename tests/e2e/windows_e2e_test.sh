@@ -75,13 +75,13 @@ check "and keep pages in a Cyrillic folder" test "$(ls "$work/Тайники/С�
 
 # The file failures, mapped from Windows error codes.
 while IFS='|' read -r what wpt gpx message; do
-  win --service "$service" "${wpt//WORK/$work}" "${gpx//WORK/$work}" 2>"$work/file.err"
+  win --service "$service" "${wpt//TMP/$work}" "${gpx//TMP/$work}" 2>"$work/file.err"
   check "$what" test "$(tail -n 1 "$work/file.err")" = "$message"
 done <<'ROWS'
-a missing waypoint file|WORK/нет.wpt|WORK/out.gpx|File not found.
-a waypoint file in a missing folder|WORK/нет/x.wpt|WORK/out.gpx|Invalid filename.
-a GPX file in a missing folder|WORK/Тайники/Подмосковье.wpt|WORK/нет/out.gpx|Invalid filename.
-a GPX file that is a folder|WORK/Тайники/Подмосковье.wpt|WORK/Тайники|File access denied.
+a missing waypoint file|TMP/нет.wpt|TMP/out.gpx|File not found.
+a waypoint file in a missing folder|TMP/нет/x.wpt|TMP/out.gpx|Invalid filename.
+a GPX file in a missing folder|TMP/Тайники/Подмосковье.wpt|TMP/нет/out.gpx|Invalid filename.
+a GPX file that is a folder|TMP/Тайники/Подмосковье.wpt|TMP/Тайники|File access denied.
 ROWS
 
 finish_checks
