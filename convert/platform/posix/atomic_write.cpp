@@ -286,25 +286,6 @@ void AtomicFile::Native::Discard() noexcept {
   slot_ = -1;
 }
 
-namespace {
-
-void WriteAndCommit(AtomicFile& file, std::initializer_list<std::string_view> parts) {
-  for (std::string_view part : parts) file.Write(part);
-  file.Commit();
-}
-
-}  // namespace
-
-void WriteFileAtomically(const std::string& path, std::initializer_list<std::string_view> parts) {
-  AtomicFile file(path);
-  WriteAndCommit(file, parts);
-}
-
-void WriteFileAtomically(const FileInFolder& file, std::initializer_list<std::string_view> parts) {
-  AtomicFile atomic_file(file);
-  WriteAndCommit(atomic_file, parts);
-}
-
 void InstallTemporaryFileCleanup() {
   struct sigaction action {};
   action.sa_handler = RemoveTemporaryFilesAndReraise;
