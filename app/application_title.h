@@ -2,12 +2,15 @@
 // it is derived from the program's file name.
 #pragma once
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace trelka {
 
-// The file name without its folder, cut before its first ".", every character after the first
-// in lower case: "bin/TRELKA.x" gives "Trelka". Empty when the name starts with ".".
-[[nodiscard]] QString ApplicationTitle(const QString& program_path);
+// The file name (UTF-8) without its folder ("/" or "\" ends one), cut before its first ".",
+// every letter after the first in lower case: "bin/TRELKA.x" gives "Trelka". Latin and
+// Cyrillic letters are lowered, which covers the names the programs are given. Empty when the
+// name starts with ".".
+[[nodiscard]] std::string ApplicationTitle(std::string_view program_path);
 
 }  // namespace trelka

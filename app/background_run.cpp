@@ -1,6 +1,5 @@
 #include "background_run.h"
 
-#include <QCoreApplication>
 #include <utility>
 
 #include "build_config.h"
@@ -8,12 +7,14 @@
 namespace trelka {
 
 BackgroundRun::BackgroundRun(Window& window, PageSource& pages, std::string page_service_address,
-                             Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended)
+                             Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended,
+                             Post post)
     : window_(window),
       pages_(pages),
       settings_{std::move(page_service_address), 1},
       result_document_(result_document),
-      ended_(std::move(ended)) {
+      ended_(std::move(ended)),
+      post_(std::move(post)) {
   // Both shapes from every run, so that saving either makes no request.
   settings_.cache_page_address = kCachePageAddress;
   settings_.gpx10_edits = &gpx10_edits;
@@ -22,7 +23,7 @@ BackgroundRun::BackgroundRun(Window& window, PageSource& pages, std::string page
     return AskAcross(waypoint, position, failure);
   };
   settings_.on_page_without_name = [this](const WaypointRecord& waypoint, RunPosition position) {
-    Post([this, waypoint, position] { window_.PageWithoutName(waypoint, position); });
+    PostForThisRun([this, waypoint, position] { window_.PageWithoutName(waypoint, position); });
   };
 }
 
@@ -30,6 +31,7 @@ BackgroundRun::~BackgroundRun() { Cancel(); }
 
 void BackgroundRun::Start(const std::string& path, bool include_terrain) {
   include_terrain_ = include_terrain;
+  ++generation_;
   cancel_ = std::make_unique<CancelSignal>();
   progress_posted_ = false;
   // The task keeps whatever ends the run for get(), so that it is raised, and shown, on the
@@ -39,7 +41,7 @@ void BackgroundRun::Start(const std::string& path, bool include_terrain) {
   outcome_ = task.get_future();
   thread_ = std::thread([this, task = std::move(task)]() mutable {
     task();
-    Post([this] { Finish(); });
+    PostForThisRun([this] { Finish(); });
   });
 }
 
@@ -48,7 +50,7 @@ void BackgroundRun::Cancel() {
   cancel_->Cancel();
   thread_.join();
   // What the run had sent on its way is dropped: once cancelled, it shows nothing.
-  QCoreApplication::removePostedEvents(this);
+  ++generation_;
   outcome_ = {};
 }
 
@@ -59,7 +61,7 @@ void BackgroundRun::ShowProgress(int index, int total) {
   // A count that comes while the one before has not been shown yet replaces it.
   if (progress_posted_) return;
   progress_posted_ = true;
-  Post([this] { ShowLatestProgress(); });
+  PostForThisRun([this] { ShowLatestProgress(); });
 }
 
 AfterFailedPage BackgroundRun::AskAcross(const WaypointRecord& waypoint, RunPosition position,
@@ -67,15 +69,17 @@ AfterFailedPage BackgroundRun::AskAcross(const WaypointRecord& waypoint, RunPosi
   // Shared with the question on its way: a cancelled run stops waiting and leaves it behind.
   auto answer = std::make_shared<std::promise<AfterFailedPage>>();
   std::future<AfterFailedPage> answered = answer->get_future();
-  Post([this, answer, waypoint, position, failure] {
+  PostForThisRun([this, answer, waypoint, position, failure] {
     answer->set_value(window_.AskAfterFailedPage(waypoint, position, failure));
   });
   while (answered.wait_for(kCancelCheck) != std::future_status::ready) cancel_->ThrowIfCancelled();
   return answered.get();
 }
 
-void BackgroundRun::Post(std::function<void()> operation) {
-  QMetaObject::invokeMethod(this, std::move(operation), Qt::QueuedConnection);
+void BackgroundRun::PostForThisRun(std::function<void()> operation) {
+  post_([this, generation = generation_.load(), operation = std::move(operation)] {
+    if (generation == generation_.load()) operation();
+  });
 }
 
 void BackgroundRun::ShowLatestProgress() {

@@ -2,10 +2,11 @@
 // pages arrive. What the run tells the window is carried to the GUI thread in the order the
 // run says it, progress coalesced to its latest count; a failed page's question is asked
 // there while the run waits for the answer. The check box is read once, when the run starts,
-// since it cannot change during a run.
+// since it cannot change during a run. No toolkit: each window hands in its own way of
+// posting a call to its thread.
 #pragma once
 
-#include <QObject>
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <functional>
@@ -20,7 +21,7 @@
 
 namespace trelka {
 
-class BackgroundRun final : public QObject, private RunWindow {
+class BackgroundRun final : private RunWindow {
  public:
   // The GUI thread's side of a run.
   class Window {
@@ -39,6 +40,9 @@ class BackgroundRun final : public QObject, private RunWindow {
   // Called on the GUI thread when a run has ended by itself; get() on outcome returns, or
   // raises what ended the run.
   using Ended = std::function<void(std::future<void> outcome)>;
+  // Has the GUI thread call operation soon, in the order posted; callable from any thread.
+  // Calls still on their way when the window goes must be dropped by it.
+  using Post = std::function<void(std::function<void()> operation)>;
 
   // How often a run waiting for an answer looks at its cancel signal.
   static constexpr std::chrono::milliseconds kCancelCheck{20};
@@ -47,7 +51,8 @@ class BackgroundRun final : public QObject, private RunWindow {
   // result_document in GPX 1.1 and gpx10_edits with what turns it into GPX 1.0, which it alone
   // touches while it goes on.
   explicit BackgroundRun(Window& window, PageSource& pages, std::string page_service_address,
-                         Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended);
+                         Utf8Document& result_document, ShapeEdits& gpx10_edits, Ended ended,
+                         Post post);
   ~BackgroundRun() override;
   BackgroundRun(const BackgroundRun&) = delete;
   BackgroundRun& operator=(const BackgroundRun&) = delete;
@@ -71,7 +76,8 @@ class BackgroundRun final : public QObject, private RunWindow {
   AfterFailedPage AskAcross(const WaypointRecord& waypoint, RunPosition position,
                             const std::exception_ptr& failure);
 
-  void Post(std::function<void()> operation);
+  // Posts operation, to be dropped if the run is cancelled before it is called.
+  void PostForThisRun(std::function<void()> operation);
   void ShowLatestProgress();
   void Finish();
 
@@ -80,6 +86,9 @@ class BackgroundRun final : public QObject, private RunWindow {
   RunSettings settings_;
   Utf8Document& result_document_;
   Ended ended_;
+  Post post_;
+  // Counts the runs started and cancelled; a posted call of an earlier one does nothing.
+  std::atomic<unsigned> generation_{0};
 
   bool include_terrain_ = false;
   std::unique_ptr<CancelSignal> cancel_;

@@ -122,10 +122,16 @@ TForm1::TForm1(trelka::Prompts& prompts, std::string page_service_address, QWidg
       Label1(new QLabel(this)),
       CheckBox1(new QCheckBox(QStringLiteral("Вставить Описание местности"), this)),
       prompts_(prompts),
-      application_title_(trelka::ApplicationTitle(QCoreApplication::applicationFilePath())),
+      application_title_(QString::fromStdString(
+          trelka::ApplicationTitle(QCoreApplication::applicationFilePath().toStdString()))),
       kept_pages_(IdHTTP1, kKeptPageBytes),
-      run_(*this, kept_pages_, std::move(page_service_address), ResultDocument, ResultGpx10Edits,
-           [this](std::future<void> outcome) { RunEnded(std::move(outcome)); }) {
+      run_(
+          *this, kept_pages_, std::move(page_service_address), ResultDocument, ResultGpx10Edits,
+          [this](std::future<void> outcome) { RunEnded(std::move(outcome)); },
+          // Calls still queued when the window goes are dropped with it.
+          [this](std::function<void()> operation) {
+            QMetaObject::invokeMethod(this, std::move(operation), Qt::QueuedConnection);
+          }) {
   setObjectName(QStringLiteral("Form1"));
   Button1->setObjectName(QStringLiteral("Button1"));
   Button2->setObjectName(QStringLiteral("Button2"));
@@ -223,12 +229,8 @@ void TForm1::Button2Click(QObject* /*Sender*/) {
     const auto answer = SaveDialog1.Execute(this, logic_.SaveDialogEntry());
     if (!answer) return;
     logic_.SaveAccepted(answer->name.toStdString(), answer->filter_index);
-    const std::string path = LocalPath(logic_.SaveDialogName());
-    if (logic_.SaveShape() == trelka::GpxShape::kGpx10) {
-      trelka::SaveDocument(ResultDocument, ResultGpx10Edits, path);
-    } else {
-      trelka::SaveDocument(ResultDocument, path);
-    }
+    trelka::SaveDocument(ResultDocument, ResultGpx10Edits, logic_.SaveShape(),
+                         LocalPath(logic_.SaveDialogName()));
     logic_.Saved();
     ShowControls();
   });

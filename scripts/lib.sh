@@ -13,8 +13,12 @@ test_packages=(python3 libgtest-dev libxml2-dev libxml2-utils nginx-light apache
   clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth gnuplot-nox dpkg-dev file
   shared-mime-info desktop-file-utils)
 # What the Windows build and its tests under wine need: the MinGW-w64 cross compiler (POSIX
-# threads), wine, and GoogleTest's sources to build with the cross compiler.
-windows_packages=(g++-mingw-w64-x86-64-posix wine wine64 googletest zip)
+# threads), wine, GoogleTest's sources to build with the cross compiler, and NSIS for the
+# installer.
+windows_packages=(g++-mingw-w64-x86-64-posix wine wine64 googletest zip nsis)
+# What the Win32 window's tests need on top: a virtual X screen with a window manager, keys
+# typed into it, and a picture of the window.
+windows_window_packages=(xvfb xauth openbox xdotool x11-utils imagemagick)
 # What scripts/screenshot and scripts/draw-icon need: a virtual X screen and ImageMagick.
 screenshot_packages=(xvfb xauth x11-utils imagemagick)
 # What scripts/package needs on top of the run packages.
@@ -48,6 +52,30 @@ start_wine() {
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wine_program wineboot --init >/dev/null 2>&1
+}
+
+# stage_windows_programs BUILD: copies the programs of the Windows build BUILD, stripped, with
+# the README for Windows users into BUILD/programs; prints the version.
+stage_windows_programs() {
+  local build=$1
+  rm -rf "$build/programs"
+  mkdir -p "$build/programs"
+  cp "$build/app/windows/trelka.exe" "$build/tools/trelka-batch.exe" "$build/programs/"
+  x86_64-w64-mingw32-strip "$build/programs/"*.exe
+  # Windows' own text conventions for the README: CR LF line ends, UTF-8 with its mark.
+  { printf '\xEF\xBB\xBF'; sed 's/$/\r/' "$top/docs/windows-readme.txt"; } >"$build/programs/README.txt"
+  sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt"
+}
+
+# windows_installer BUILD VERSION: the installer (NSIS, 64-bit) of the programs staged in
+# BUILD/programs, as BUILD/trelka-VERSION-setup.exe; prints its path.
+windows_installer() {
+  local build
+  build=$(realpath "$1")
+  local setup="$build/trelka-$2-setup.exe"
+  makensis -V2 -DVERSION="$2" -DPROGRAMS="$build/programs" -DICON="$top/app/windows/trelka.ico" \
+    -DOUTFILE="$setup" "$top/installer/trelka.nsi" >/dev/null
+  echo "$setup"
 }
 
 # Runs a Windows program under wine64.

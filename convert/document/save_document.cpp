@@ -20,4 +20,13 @@ void SaveDocument(const Utf8Document& document, const ShapeEdits& edits, const s
   file.Commit();
 }
 
+void SaveDocument(const Utf8Document& document, const ShapeEdits& gpx10_edits, GpxShape shape,
+                  const std::string& path) {
+  if (shape == GpxShape::kGpx10) {
+    SaveDocument(document, gpx10_edits, path);
+  } else {
+    SaveDocument(document, path);
+  }
+}
+
 }  // namespace trelka

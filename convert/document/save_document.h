@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/gpx_document.h"
 #include "document/shape_edits.h"
 #include "document/utf8_document.h"
 #include "platform/atomic_write.h"
@@ -23,5 +24,9 @@ void SaveDocument(const Utf8Document& document, const std::string& path);
 
 // The same for the document as edits change it (the document's other shape).
 void SaveDocument(const Utf8Document& document, const ShapeEdits& edits, const std::string& path);
+
+// The window's save: document (GPX 1.1) as it is, or through gpx10_edits for GPX 1.0.
+void SaveDocument(const Utf8Document& document, const ShapeEdits& gpx10_edits, GpxShape shape,
+                  const std::string& path);
 
 }  // namespace trelka

@@ -2,40 +2,30 @@
 
 #include "application_title.h"
 
-#include <QTest>
+#include <gtest/gtest.h>
 
-class ApplicationTitleTest final : public QObject {
-  Q_OBJECT
+namespace trelka {
+namespace {
 
- private slots:
-  void derived_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("plain name") << "/usr/bin/trelka"
-                                << "trelka";
-    QTest::newRow("cut before the first dot") << "/opt/trelka.bin.old"
-                                              << "trelka";
-    QTest::newRow("all but the first lowered") << "/opt/TRELKA"
-                                               << "Trelka";
-    QTest::newRow("first character kept as it is") << "/x/tReLkA"
-                                                   << "trelka";
-    QTest::newRow("Cyrillic lowered too") << "/x/ТРЕЛКА.run"
-                                          << "Трелка";
-    QTest::newRow("dots in the folder do not count") << "/a.b/c.d/Go.x"
-                                                     << "Go";
-    QTest::newRow("no folder") << "Trelka-2"
-                               << "Trelka-2";
-    QTest::newRow("starts with a dot") << "/x/.hidden"
-                                       << "";
-    QTest::newRow("empty") << ""
-                           << "";
-  }
-  void derived() {
-    QFETCH(QString, path);
-    QFETCH(QString, title);
-    QCOMPARE(trelka::ApplicationTitle(path), title);
-  }
-};
+TEST(ApplicationTitleTest, DerivedFromTheProgramsFileName) {
+  const struct {
+    std::string_view path;
+    std::string_view title;
+  } rows[] = {
+      {"/usr/bin/trelka", "trelka"},
+      {"/opt/trelka.bin.old", "trelka"},
+      {"/opt/TRELKA", "Trelka"},
+      {"/x/tReLkA", "trelka"},
+      {"/x/ТРЕЛКА.run", "Трелка"},
+      {"/x/ЁЖИКЪ", "Ёжикъ"},
+      {"/a.b/c.d/Go.x", "Go"},
+      {"C:\\Program Files\\Trelka\\TRELKA.EXE", "Trelka"},
+      {"Trelka-2", "Trelka-2"},
+      {"/x/.hidden", ""},
+      {"", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ApplicationTitle(row.path), row.title) << row.path;
+}
 
-QTEST_APPLESS_MAIN(ApplicationTitleTest)
-#include "application_title_test.moc"
+}  // namespace
+}  // namespace trelka

@@ -643,7 +643,8 @@ void TForm1Test::failedPage() {
   for (const auto answer : answers) prompts_->AnswerNextFailedPage(answer);
   Convert(file == "failing" ? failing_ : nameless_);
 
-  const QString title = trelka::ApplicationTitle(QCoreApplication::applicationFilePath());
+  const QString title = QString::fromStdString(
+      trelka::ApplicationTitle(QCoreApplication::applicationFilePath().toStdString()));
   QVERIFY(!title.isEmpty());
   QCOMPARE(static_cast<int>(prompts_->questions.size()), static_cast<int>(answers.size()));
   for (const auto& question : prompts_->questions) {
