@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <utility>
 
+#include "text/byte_positions.h"
 #include "text/text_primitives.h"
+#include "text/word_scan.h"
 
 namespace trelka {
 
@@ -141,15 +143,13 @@ static_assert(ReplacementsPassAmpersandEscape());
 enum class Runs { kAsTheyAre, kAmpersandsEscaped };
 
 // The one copy's output: the text up to each replacement, the replacement, and at last the
-// rest. Where the runs are escaped, the next "&" of the text is kept at hand, so that the many
-// runs without one are copied without a search each.
+// rest. Where the runs are escaped, the text's "&"s are taken in order as the runs pass them, so
+// that the many runs without one are copied without a search each.
 template <Runs kRuns>
 class OneCopyWriter {
  public:
   OneCopyWriter(std::string_view text, std::string& out)
-      : text_(text),
-        out_(out),
-        next_ampersand_(kRuns == Runs::kAmpersandsEscaped ? text.find('&') : kNone) {}
+      : text_(text), out_(out), ampersands_(text, {'&'}), next_ampersand_(ampersands_.Next()) {}
 
   // The characters [start, end) give way to replacement; start is not before the last end.
   void Replace(std::size_t start, std::size_t end, std::string_view replacement) {
@@ -161,21 +161,36 @@ class OneCopyWriter {
   void Finish() { AppendRun(text_.size()); }
 
  private:
+  // Copies the text from copied_ up to to, each "&" in it not followed there by "#" escaped.
   void AppendRun(std::size_t to) {
-    const std::string_view run = text_.substr(copied_, to - copied_);
     if constexpr (kRuns == Runs::kAmpersandsEscaped) {
-      if (next_ampersand_ < copied_) next_ampersand_ = text_.find('&', copied_);
-      if (next_ampersand_ < to) {
-        AppendAmpersandEscaped(out_, run);
-        return;
+      constexpr std::string_view kEscaped = "&#38;";
+      while (next_ampersand_ < copied_) next_ampersand_ = ampersands_.Next();
+      for (; next_ampersand_ < to; next_ampersand_ = ampersands_.Next()) {
+        const std::size_t amp = next_ampersand_;
+        if (out_.capacity() - out_.size() < amp - copied_ + kEscaped.size()) {
+          ReserveForEscapes(to);
+        }
+        out_.append(text_.substr(copied_, amp - copied_));
+        out_.append(amp + 1 < to && text_[amp + 1] == '#' ? "&" : kEscaped);
+        copied_ = amp + 1;
       }
     }
-    out_.append(run);
+    out_.append(text_.substr(copied_, to - copied_));
+  }
+
+  // Room for the rest of the text with every "&" of the run up to to escaped, so that a text
+  // dense in "&" is moved to a larger place once rather than each time it doubles.
+  void ReserveForEscapes(std::size_t to) {
+    std::size_t room = text_.size() - copied_;
+    for (std::size_t a = text_.find('&', copied_); a < to; a = text_.find('&', a + 1)) room += 4;
+    out_.reserve(out_.size() + room);
   }
 
   std::string_view text_;
   std::string& out_;
   std::size_t copied_ = 0;
+  BytePositions<1> ampersands_;
   std::size_t next_ampersand_;
 };
 
@@ -199,16 +214,19 @@ constexpr Candidates MakeCandidates() {
 }
 constexpr Candidates kCandidates = MakeCandidates();
 
-// How far before its anchor an occurrence's deletion can start.
-constexpr TextPos Reach(Anchor anchor) {
+// How far before its anchor an occurrence's deletion can start, at most.
+constexpr TextPos MaxReach() {
   TextPos reach = 0;
-  for (const EntityRow& row : kRows) {
-    if (row.anchor == anchor) reach = std::max(reach, row.anchor_at - row.offset);
-  }
+  for (const EntityRow& row : kRows) reach = std::max(reach, row.anchor_at - row.offset);
   return reach;
 }
-constexpr std::array<TextPos, kAnchors.size()> kReach = {Reach(kAmpersand), Reach(kDash),
-                                                         Reach(kQuo)};
+constexpr TextPos kMaxReach = MaxReach();
+
+// The bytes the scan stops at: each anchor's first.
+constexpr std::array<char, kAnchors.size()> kAnchorFronts = {
+    kAnchors[kAmpersand].front(), kAnchors[kDash].front(), kAnchors[kQuo].front()};
+static_assert(kAnchorFronts[0] != kAnchorFronts[1] && kAnchorFronts[0] != kAnchorFronts[2] &&
+              kAnchorFronts[1] != kAnchorFronts[2]);
 
 // One occurrence of a row's search text in the input, with the characters its deletion
 // covers: [start, end), cut at the text's end; start is below 0 where the row reaches back
@@ -223,7 +241,6 @@ struct Occurrence {
 // Occurrences whose deletions overlap can interact; a run of them is judged together, and a
 // longer run than this goes row by row.
 constexpr std::size_t kMaxCluster = 32;
-using Cluster = std::array<Occurrence, kMaxCluster>;
 
 // Replays the rows over one cluster in the table's order, as the row-by-row table would meet
 // its occurrences: one that lies wholly inside an earlier one's deletion is deleted with it;
@@ -231,7 +248,7 @@ using Cluster = std::array<Occurrence, kMaxCluster>;
 // does not follow. Otherwise the deletions are disjoint and their replacements are appended
 // with the text between them.
 template <Runs kRuns>
-bool AppendCluster(Cluster& cluster, std::size_t size, OneCopyWriter<kRuns>& out) {
+bool AppendCluster(const Occurrence* cluster, std::size_t size, OneCopyWriter<kRuns>& out) {
   const auto append = [&](const Occurrence& o) {
     out.Replace(static_cast<std::size_t>(o.start), static_cast<std::size_t>(o.end),
                 kRows[o.row].replacement);
@@ -288,66 +305,243 @@ bool AppendCluster(Cluster& cluster, std::size_t size, OneCopyWriter<kRuns>& out
   return true;
 }
 
-// Whether search stands in text from at, compared byte by byte: the texts are a few bytes, and
-// most differ in their second.
-bool StandsAt(std::string_view text, TextPos at, std::string_view search) {
-  if (at < 0 || at + Length(search) > Length(text)) return false;
+// A search text of up to eight bytes as a word, so that it is compared with the text in one
+// go: a comparison byte by byte mispredicts where it stops, once for nearly every entity.
+struct WordPattern {
+  word_scan::Word bytes = 0;
+  word_scan::Word mask = 0;  // the bytes that count
+};
+
+constexpr WordPattern PatternOf(std::string_view search) {
+  WordPattern pattern;
   for (std::size_t i = 0; i < search.size(); ++i) {
-    if (text[static_cast<std::size_t>(at) + i] != search[i]) return false;
+    const std::size_t shift =
+        std::endian::native == std::endian::little ? 8 * i : 8 * (sizeof(word_scan::Word) - 1 - i);
+    pattern.bytes |= word_scan::Word{static_cast<unsigned char>(search[i])} << shift;
+    pattern.mask |= word_scan::Word{0xFF} << shift;
+  }
+  return pattern;
+}
+
+template <std::size_t kSize>
+constexpr std::array<WordPattern, kSize> PatternsOf(
+    const std::array<std::string_view, kSize>& searches) {
+  std::array<WordPattern, kSize> patterns;
+  for (std::size_t i = 0; i < kSize; ++i) patterns[i] = PatternOf(searches[i]);
+  return patterns;
+}
+
+constexpr auto kAnchorPatterns = PatternsOf(kAnchors);
+constexpr auto kRowPatterns = [] {
+  std::array<std::string_view, kRows.size()> searches;
+  for (std::size_t r = 0; r < kRows.size(); ++r) searches[r] = kRows[r].search;
+  return PatternsOf(searches);
+}();
+static_assert(std::all_of(kRows.begin(), kRows.end(), [](const EntityRow& row) {
+  return row.search.size() <= sizeof(word_scan::Word);
+}));
+
+// Entities as pages write them, each the deletion of one row's occurrence ("&laquo;" of the
+// "&laquo" row's). Where one stands alone it is replaced at once, in one comparison, rather
+// than by collecting the occurrences of the rows inside it ("aquo;", "quo;") into a cluster:
+// most of a page's stops are whole entities, and each cluster costs several branches that no
+// predictor can learn.
+constexpr std::array<std::string_view, 13> kWholeEntityTexts = {
+    "&nbsp;", "&mdash;",  "&ndash;", "&times;", "&laquo;", "&raquo;", "&deg;",
+    "&gt;",   "&hellip;", "&prime;", "&amp;",   "&ordm;",  "&acute;"};
+
+// The row the table meets first among those whose search text stands wholly in text, and
+// where; kRows.size() where none does.
+constexpr std::pair<std::size_t, TextPos> FirstRowIn(std::string_view text) {
+  for (std::size_t r = 0; r < kRows.size(); ++r) {
+    const std::size_t at = text.find(kRows[r].search);
+    if (at != kNone) return {r, static_cast<TextPos>(at)};
+  }
+  return {kRows.size(), 0};
+}
+
+// Whether row's search text could stand at at over part of text and part of what lies beside
+// it, each shared character the same: such an occurrence would join the text to its
+// neighbours.
+constexpr bool StandsPartlyIn(std::string_view text, const EntityRow& row, TextPos at) {
+  const TextPos length = Length(row.search);
+  if (at + length <= 0 || at >= Length(text) || (at >= 0 && at + length <= Length(text))) {
+    return false;
+  }
+  for (TextPos i = std::max<TextPos>(0, -at); i < length && at + i < Length(text); ++i) {
+    if (text[static_cast<std::size_t>(at + i)] != row.search[static_cast<std::size_t>(i)]) {
+      return false;
+    }
   }
   return true;
 }
 
-std::size_t FindAnchor(std::string_view text, std::size_t anchor, std::size_t from) {
-  const std::string_view a = kAnchors[anchor];
-  return a.size() == 1 ? text.find(a.front(), from) : text.find(a, from);
+// What replacing a whole entity at once relies on: it is exactly the deletion of the row met
+// first among those standing in it, so that deletion takes every other one's search text with
+// it; no row can stand partly in it; it fits a word; and every "&" row's deletion starts at
+// its "&", so that only rows with another anchor reach into an entity from behind.
+constexpr bool IsWholeEntity(std::string_view text) {
+  const auto [first, at] = FirstRowIn(text);
+  if (first == kRows.size() || at + kRows[first].offset != 0 ||
+      kRows[first].count != Length(text) || text.size() > sizeof(word_scan::Word)) {
+    return false;
+  }
+  for (const EntityRow& row : kRows) {
+    if (row.anchor == kAmpersand && row.offset != 0) return false;
+    for (TextPos shift = -Length(row.search); shift < Length(text); ++shift) {
+      if (StandsPartlyIn(text, row, shift)) return false;
+    }
+  }
+  return true;
+}
+static_assert(std::all_of(kWholeEntityTexts.begin(), kWholeEntityTexts.end(), IsWholeEntity));
+
+struct WholeEntity {
+  std::string_view text;
+  std::uint8_t row;  // the row whose deletion it is
+  WordPattern pattern;
+};
+
+constexpr auto kWholeEntities = [] {
+  std::array<WholeEntity, kWholeEntityTexts.size()> wholes{};
+  for (std::size_t w = 0; w < wholes.size(); ++w) {
+    const std::string_view text = kWholeEntityTexts[w];
+    wholes[w] = {text, static_cast<std::uint8_t>(FirstRowIn(text).first), PatternOf(text)};
+  }
+  return wholes;
+}();
+
+// For the byte after an "&", the whole entities that can stand there.
+using WholeSet = std::uint16_t;
+static_assert(kWholeEntities.size() <= 16);
+constexpr std::array<WholeSet, 256> kWholesByByteAfter = [] {
+  std::array<WholeSet, 256> sets{};
+  for (std::size_t w = 0; w < kWholeEntities.size(); ++w) {
+    sets[static_cast<unsigned char>(kWholeEntities[w].text[1])] |= static_cast<WholeSet>(1U << w);
+  }
+  return sets;
+}();
+
+// The whole entity standing at text[at] == '&', where eight bytes can be read; else null.
+const WholeEntity* WholeEntityAt(std::string_view text, std::size_t at) {
+  if (text.size() - at < sizeof(word_scan::Word)) return nullptr;
+  const word_scan::Word bytes = word_scan::Load(text.data() + at);
+  for (WholeSet set = kWholesByByteAfter[static_cast<unsigned char>(text[at + 1])]; set != 0;
+       set &= set - 1) {
+    const WholeEntity& whole = kWholeEntities[static_cast<std::size_t>(std::countr_zero(set))];
+    if (((bytes ^ whole.pattern.bytes) & whole.pattern.mask) == 0) return &whole;
+  }
+  return nullptr;
 }
 
-// The whole table in one copy of the text: one scan finds every row's occurrences, in runs
-// whose deletions overlap. False, with out unfinished, where the rows could interact in a way
-// the copy does not follow.
+// Whether search, as pattern, stands in text from at.
+bool StandsAt(std::string_view text, TextPos at, std::string_view search,
+              const WordPattern& pattern) {
+  if (at < 0 || at + Length(search) > Length(text)) return false;
+  const auto from = static_cast<std::size_t>(at);
+  if (text.size() - from >= sizeof(word_scan::Word)) {
+    return ((word_scan::Load(text.data() + from) ^ pattern.bytes) & pattern.mask) == 0;
+  }
+  return text.substr(from, search.size()) == search;
+}
+
+// Occurrences found and not yet written, in the order of their deletions' starts. The scan
+// finds them in the order of their anchors, and a deletion can start up to kMaxReach before
+// its anchor, so a cluster (a run of occurrences whose deletions overlap) is complete once the
+// scan has passed its end by that much.
+class PendingOccurrences {
+ public:
+  // False where there are more at once than a cluster may hold.
+  bool Add(const Occurrence& found) {
+    if (size_ == kMaxCluster) return false;
+    std::size_t i = size_++;
+    for (; i > 0 && found.start < pending_[i - 1].start; --i) pending_[i] = pending_[i - 1];
+    pending_[i] = found;
+    return true;
+  }
+
+  // Whether every occurrence held ends by at.
+  [[nodiscard]] bool EndBy(TextPos at) const {
+    return std::all_of(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(size_),
+                       [at](const Occurrence& o) { return o.end <= at; });
+  }
+
+  // Writes every cluster in front that ends by bound, where nothing still to be found can
+  // start before bound; false where a cluster is one the copy does not follow.
+  template <Runs kRuns>
+  bool WriteCompleted(TextPos bound, OneCopyWriter<kRuns>& out) {
+    std::size_t done = 0;
+    while (done < size_) {
+      std::size_t end_of_cluster = done + 1;
+      TextPos end = pending_[done].end;
+      for (; end_of_cluster < size_ && pending_[end_of_cluster].start < end; ++end_of_cluster) {
+        end = std::max(end, pending_[end_of_cluster].end);
+      }
+      if (end > bound) break;
+      if (!AppendCluster(pending_.data() + done, end_of_cluster - done, out)) return false;
+      done = end_of_cluster;
+    }
+    if (done > 0) {
+      std::copy(pending_.begin() + static_cast<std::ptrdiff_t>(done),
+                pending_.begin() + static_cast<std::ptrdiff_t>(size_), pending_.begin());
+      size_ -= done;
+    }
+    return true;
+  }
+
+ private:
+  std::array<Occurrence, kMaxCluster> pending_;
+  std::size_t size_ = 0;
+};
+
+// Whether an occurrence found from end on could reach back before end: one whose anchor is
+// not "&" and starts within kMaxReach of it.
+bool ReachedFromBehind(std::string_view text, std::size_t end) {
+  const std::string_view after = text.substr(end, static_cast<std::size_t>(kMaxReach));
+  return std::any_of(after.begin(), after.end(),
+                     [](char c) { return c == kAnchorFronts[kDash] || c == kAnchorFronts[kQuo]; });
+}
+
+// The whole table in one copy of the text: one scan stops at every anchor, finds the rows'
+// occurrences there and writes each cluster of them once it is complete. False, with out
+// unfinished, where the rows could interact in a way the copy does not follow.
 template <Runs kRuns>
 bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
   OneCopyWriter<kRuns> out(text, buffer);
-  std::array<std::size_t, kAnchors.size()> hit;
-  for (std::size_t a = 0; a < kAnchors.size(); ++a) hit[a] = FindAnchor(text, a, 0);
-  Cluster cluster;
-  std::size_t size = 0;
-  TextPos cluster_end = 0;
-  for (;;) {
-    // The anchor found next whose occurrences' deletions may start first.
-    std::size_t next = kAnchors.size();
-    TextPos earliest = 0;
-    for (std::size_t a = 0; a < kAnchors.size(); ++a) {
-      if (hit[a] == kNone) continue;
-      const TextPos start = static_cast<TextPos>(hit[a]) - kReach[a];
-      if (next == kAnchors.size() || start < earliest) {
-        next = a;
-        earliest = start;
+  PendingOccurrences pending;
+  BytePositions<kAnchors.size()> stops(text, kAnchorFronts);
+  for (std::size_t stop = stops.Next(); stop != kNone; stop = stops.Next()) {
+    const TextPos at_stop = static_cast<TextPos>(stop);
+    if (!pending.WriteCompleted(at_stop - kMaxReach, out)) return false;
+    const auto anchor = static_cast<std::size_t>(
+        std::find(kAnchorFronts.begin(), kAnchorFronts.end(), text[stop]) - kAnchorFronts.begin());
+    if (anchor == kAmpersand) {
+      const WholeEntity* whole = WholeEntityAt(text, stop);
+      if (whole != nullptr && pending.EndBy(at_stop) &&
+          !ReachedFromBehind(text, stop + whole->text.size())) {
+        // Nothing found before it reaches into it, nothing after it reaches back into it.
+        if (!pending.WriteCompleted(at_stop, out)) return false;
+        out.Replace(stop, stop + whole->text.size(), kRows[whole->row].replacement);
+        stops.SkipTo(stop + whole->text.size());
+        continue;
       }
     }
-    if (next == kAnchors.size()) break;
-    // Nothing still to come can overlap the cluster.
-    if (size > 0 && earliest >= cluster_end) {
-      if (!AppendCluster(cluster, size, out)) return false;
-      size = 0;
-    }
-    const std::size_t after = hit[next] + kAnchors[next].size();
+    if (!StandsAt(text, at_stop, kAnchors[anchor], kAnchorPatterns[anchor])) continue;
+    const std::size_t after = stop + kAnchors[anchor].size();
     const auto byte = static_cast<unsigned char>(after < text.size() ? text[after] : 0);
-    for (RowSet rows = kCandidates[next][byte]; rows != 0; rows &= rows - 1) {
+    for (RowSet rows = kCandidates[anchor][byte]; rows != 0; rows &= rows - 1) {
       const auto r = static_cast<std::size_t>(std::countr_zero(rows));
       const EntityRow& row = kRows[r];
-      const TextPos at = static_cast<TextPos>(hit[next]) - row.anchor_at;
-      if (!StandsAt(text, at, row.search)) continue;
-      if (size == kMaxCluster) return false;
+      const TextPos at = at_stop - row.anchor_at;
+      if (!StandsAt(text, at, row.search, kRowPatterns[r])) continue;
       const TextPos end = std::min(at + row.offset + row.count, Length(text));
-      cluster[size++] = {static_cast<std::size_t>(at), at + row.offset, end,
-                         static_cast<std::uint8_t>(r)};
-      cluster_end = std::max(cluster_end, end);
+      if (!pending.Add(
+              {static_cast<std::size_t>(at), at + row.offset, end, static_cast<std::uint8_t>(r)})) {
+        return false;
+      }
     }
-    hit[next] = FindAnchor(text, next, hit[next] + 1);
   }
-  if (size > 0 && !AppendCluster(cluster, size, out)) return false;
+  if (!pending.WriteCompleted(Length(text), out)) return false;
   out.Finish();
   return true;
 }

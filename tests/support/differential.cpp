@@ -11,7 +11,9 @@ TextGenerator::TextGenerator(std::uint32_t seed) : engine_(seed) {
   for (const char* cyrillic : {"Ж", "о", "п", "я", "ё"}) pieces_.push_back(W(cyrillic));
   for (const char* search :
        {"&nbsp", "dash", "&times;", "&laquo", "&raquo", "&deg", "aquo;", "quo;", "&gt;", "&hellip;",
-        "&prime;", "&amp;", "&ordm;", "&acute;", "&#160;", "&quot;", "<b>", "</p>"}) {
+        "&prime;", "&amp;", "&ordm;", "&acute;", "&#160;", "&quot;", "<b>", "</p>",
+        // whole entities as pages write them
+        "&nbsp;", "&mdash;", "&ndash;", "&laquo;", "&raquo;", "&deg;"}) {
     pieces_.emplace_back(search);
   }
 }
