@@ -142,56 +142,122 @@ static_assert(ReplacementsPassAmpersandEscape());
 // How the one copy writes the text between the replacements.
 enum class Runs { kAsTheyAre, kAmpersandsEscaped };
 
+// A replacement or escape written with one fixed-size copy.
+using Piece = std::array<char, 8>;
+constexpr Piece PieceOf(std::string_view text) {
+  Piece piece{};
+  for (std::size_t i = 0; i < text.size(); ++i) piece[i] = text[i];
+  return piece;
+}
+constexpr std::array<Piece, kRows.size()> kReplacementPieces = [] {
+  std::array<Piece, kRows.size()> pieces{};
+  for (std::size_t r = 0; r < kRows.size(); ++r) pieces[r] = PieceOf(kRows[r].replacement);
+  return pieces;
+}();
+static_assert(std::all_of(kRows.begin(), kRows.end(),
+                          [](const EntityRow& row) { return row.replacement.size() <= 5; }));
+
 // The one copy's output: the text up to each replacement, the replacement, and at last the
-// rest. Where the runs are escaped, the text's "&"s are taken in order as the runs pass them, so
-// that the many runs without one are copied without a search each.
+// rest, written through a cursor into out, which is kept larger than all that can still come.
+// Where the runs are escaped, only a run that may hold an "&" is searched for them.
 template <Runs kRuns>
 class OneCopyWriter {
  public:
-  OneCopyWriter(std::string_view text, std::string& out)
-      : text_(text), out_(out), ampersands_(text, {'&'}), next_ampersand_(ampersands_.Next()) {}
+  OneCopyWriter(std::string_view text, std::string& out) : text_(text), out_(out) {
+    out_.resize(Room(0));
+    cursor_ = out_.data();
+  }
 
-  // The characters [start, end) give way to replacement; start is not before the last end.
-  void Replace(std::size_t start, std::size_t end, std::string_view replacement) {
+  // The scan stopped at an "&" at at that it did not replace as a whole entity: it may stand
+  // in a run. Every "&" of the text is a stop, so a run from after the last one noted holds
+  // none and is copied without a search.
+  void NoteAmpersand(std::size_t at) { ampersands_end_ = at + 1; }
+
+  // The characters [start, end) give way to row r's replacement; start is not before the last
+  // end.
+  void Replace(std::size_t start, std::size_t end, std::size_t r) {
     AppendRun(start);
-    out_.append(replacement);
+    Put(kReplacementPieces[r], kRows[r].replacement.size());
     copied_ = end;
   }
 
-  void Finish() { AppendRun(text_.size()); }
+  void Finish() {
+    AppendRun(text_.size());
+    out_.resize(static_cast<std::size_t>(cursor_ - out_.data()));
+  }
 
  private:
+  // The most a run's copy writes: most runs between entities are shorter, and one copy of a
+  // fixed size takes no branch on their length.
+  static constexpr std::size_t kRunCopy = 64;
+
+  // The room the output needs from copying at from on: a replacement writes at most five
+  // characters for four it deletes ("&#62;" for "&gt;"), a run as many as it reads, and a
+  // copy can write kRunCopy bytes at once. An escape writes five for one and asks for more.
+  std::size_t Room(std::size_t from) const {
+    const std::size_t left = text_.size() - from;
+    return left + left / 4 + kRunCopy;
+  }
+
+  std::size_t RoomLeft() const {
+    return out_.size() - static_cast<std::size_t>(cursor_ - out_.data());
+  }
+
   // Copies the text from copied_ up to to, each "&" in it not followed there by "#" escaped.
   void AppendRun(std::size_t to) {
     if constexpr (kRuns == Runs::kAmpersandsEscaped) {
-      constexpr std::string_view kEscaped = "&#38;";
-      while (next_ampersand_ < copied_) next_ampersand_ = ampersands_.Next();
-      for (; next_ampersand_ < to; next_ampersand_ = ampersands_.Next()) {
-        const std::size_t amp = next_ampersand_;
-        if (out_.capacity() - out_.size() < amp - copied_ + kEscaped.size()) {
-          ReserveForEscapes(to);
+      static constexpr Piece kAmpersand = PieceOf("&");
+      static constexpr Piece kEscaped = PieceOf("&#38;");
+      if (ampersands_end_ <= copied_) {
+        Copy(to);
+        return;
+      }
+      for (std::size_t amp = text_.find('&', copied_); amp < to; amp = text_.find('&', copied_)) {
+        Copy(amp);
+        if (amp + 1 < to && text_[amp + 1] == '#') {
+          Put(kAmpersand, 1);
+        } else {
+          if (RoomLeft() < Room(amp) + 4) MakeRoomForEscapes(amp);
+          Put(kEscaped, 5);
         }
-        out_.append(text_.substr(copied_, amp - copied_));
-        out_.append(amp + 1 < to && text_[amp + 1] == '#' ? "&" : kEscaped);
         copied_ = amp + 1;
       }
     }
-    out_.append(text_.substr(copied_, to - copied_));
+    Copy(to);
   }
 
-  // Room for the rest of the text with every "&" of the run up to to escaped, so that a text
-  // dense in "&" is moved to a larger place once rather than each time it doubles.
-  void ReserveForEscapes(std::size_t to) {
-    std::size_t room = text_.size() - copied_;
-    for (std::size_t a = text_.find('&', copied_); a < to; a = text_.find('&', a + 1)) room += 4;
-    out_.reserve(out_.size() + room);
+  void Copy(std::size_t to) {
+    const std::size_t length = to - copied_;
+    const char* from = text_.data() + copied_;
+    if (length <= kRunCopy && text_.size() - copied_ >= kRunCopy) {
+      std::memcpy(cursor_, from, kRunCopy);
+    } else {
+      std::memcpy(cursor_, from, length);
+    }
+    cursor_ += length;
+    copied_ = to;
+  }
+
+  void Put(const Piece& piece, std::size_t length) {
+    std::memcpy(cursor_, piece.data(), piece.size());
+    cursor_ += length;
+  }
+
+  // Room for every "&" from amp on escaped, so that a text dense in them is moved to a larger
+  // place once rather than each time it doubles.
+  void MakeRoomForEscapes(std::size_t amp) {
+    const auto ampersands = static_cast<std::size_t>(
+        std::count(text_.begin() + static_cast<std::ptrdiff_t>(amp), text_.end(), '&'));
+    const auto written = static_cast<std::size_t>(cursor_ - out_.data());
+    out_.resize(written + Room(amp) + 4 * ampersands);
+    cursor_ = out_.data() + written;
   }
 
   std::string_view text_;
   std::string& out_;
+  char* cursor_ = nullptr;
   std::size_t copied_ = 0;
-  BytePositions<1> ampersands_;
-  std::size_t next_ampersand_;
+  std::size_t ampersands_end_ = 0;  // just after the last "&" noted
 };
 
 // For each anchor and the byte after it, the rows that can stand there (a bit each), so that a
@@ -225,6 +291,14 @@ constexpr TextPos kMaxReach = MaxReach();
 // The bytes the scan stops at: each anchor's first.
 constexpr std::array<char, kAnchors.size()> kAnchorFronts = {
     kAnchors[kAmpersand].front(), kAnchors[kDash].front(), kAnchors[kQuo].front()};
+// The anchor a stop's byte is the first of.
+constexpr std::array<std::uint8_t, 256> kAnchorOfFront = [] {
+  std::array<std::uint8_t, 256> anchors{};
+  for (std::size_t a = 0; a < kAnchorFronts.size(); ++a) {
+    anchors[static_cast<unsigned char>(kAnchorFronts[a])] = static_cast<std::uint8_t>(a);
+  }
+  return anchors;
+}();
 static_assert(kAnchorFronts[0] != kAnchorFronts[1] && kAnchorFronts[0] != kAnchorFronts[2] &&
               kAnchorFronts[1] != kAnchorFronts[2]);
 
@@ -250,8 +324,7 @@ constexpr std::size_t kMaxCluster = 32;
 template <Runs kRuns>
 bool AppendCluster(const Occurrence* cluster, std::size_t size, OneCopyWriter<kRuns>& out) {
   const auto append = [&](const Occurrence& o) {
-    out.Replace(static_cast<std::size_t>(o.start), static_cast<std::size_t>(o.end),
-                kRows[o.row].replacement);
+    out.Replace(static_cast<std::size_t>(o.start), static_cast<std::size_t>(o.end), o.row);
   };
   // By far the most common: one occurrence, or one that the table meets first (the lowest
   // row, the first of that row) and whose deletion takes every other's search text with it,
@@ -376,14 +449,16 @@ constexpr bool StandsPartlyIn(std::string_view text, const EntityRow& row, TextP
   return true;
 }
 
-// What replacing a whole entity at once relies on: it is exactly the deletion of the row met
-// first among those standing in it, so that deletion takes every other one's search text with
-// it; no row can stand partly in it; it fits a word; and every "&" row's deletion starts at
-// its "&", so that only rows with another anchor reach into an entity from behind.
+// What replacing a whole entity at once relies on: no row stands in it, or it is exactly the
+// deletion of the row met first among those that do, so that deletion takes every other one's
+// search text with it; no row can stand partly in it; it fits a word; and every "&" row's
+// deletion starts at its "&", so that only rows with another anchor reach into an entity from
+// behind.
 constexpr bool IsWholeEntity(std::string_view text) {
   const auto [first, at] = FirstRowIn(text);
-  if (first == kRows.size() || at + kRows[first].offset != 0 ||
-      kRows[first].count != Length(text) || text.size() > sizeof(word_scan::Word)) {
+  if (text.size() > sizeof(word_scan::Word) ||
+      (first != kRows.size() &&
+       (at + kRows[first].offset != 0 || kRows[first].count != Length(text)))) {
     return false;
   }
   for (const EntityRow& row : kRows) {
@@ -398,7 +473,7 @@ static_assert(std::all_of(kWholeEntityTexts.begin(), kWholeEntityTexts.end(), Is
 
 struct WholeEntity {
   std::string_view text;
-  std::uint8_t row;  // the row whose deletion it is
+  std::uint8_t row;  // the row whose deletion it is; kRows.size() where none
   WordPattern pattern;
 };
 
@@ -513,18 +588,22 @@ bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
   for (std::size_t stop = stops.Next(); stop != kNone; stop = stops.Next()) {
     const TextPos at_stop = static_cast<TextPos>(stop);
     if (!pending.WriteCompleted(at_stop - kMaxReach, out)) return false;
-    const auto anchor = static_cast<std::size_t>(
-        std::find(kAnchorFronts.begin(), kAnchorFronts.end(), text[stop]) - kAnchorFronts.begin());
+    const std::size_t anchor = kAnchorOfFront[static_cast<unsigned char>(text[stop])];
     if (anchor == kAmpersand) {
       const WholeEntity* whole = WholeEntityAt(text, stop);
       if (whole != nullptr && pending.EndBy(at_stop) &&
           !ReachedFromBehind(text, stop + whole->text.size())) {
         // Nothing found before it reaches into it, nothing after it reaches back into it.
-        if (!pending.WriteCompleted(at_stop, out)) return false;
-        out.Replace(stop, stop + whole->text.size(), kRows[whole->row].replacement);
+        if (whole->row == kRows.size()) {
+          out.NoteAmpersand(stop);
+        } else {
+          if (!pending.WriteCompleted(at_stop, out)) return false;
+          out.Replace(stop, stop + whole->text.size(), whole->row);
+        }
         stops.SkipTo(stop + whole->text.size());
         continue;
       }
+      out.NoteAmpersand(stop);
     }
     if (!StandsAt(text, at_stop, kAnchors[anchor], kAnchorPatterns[anchor])) continue;
     const std::size_t after = stop + kAnchors[anchor].size();
@@ -618,13 +697,6 @@ std::string EntityTableRowByRow(std::string_view text, std::string&& buffer) {
   return result;
 }
 
-// Room for the one copy: only "&gt;" makes the text longer, by one character in four.
-std::string OneCopyBuffer(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 4);
-  return out;
-}
-
 }  // namespace
 
 std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, "&#160;"); }
@@ -632,13 +704,15 @@ std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, "&#160;"
 std::string TagStrip(std::string_view text) { return ReplaceTags(text, {}); }
 
 std::string EntityTable(std::string_view text) {
-  std::string out = OneCopyBuffer(text);
+  std::string out;
   if (SubstituteInOneCopy<Runs::kAsTheyAre>(text, out)) return out;
   return EntityTableRowByRow(text, std::move(out));
 }
 
 std::string EntityTableRowByRow(std::string_view text) {
-  return EntityTableRowByRow(text, OneCopyBuffer(text));
+  std::string buffer;
+  buffer.reserve(text.size() + text.size() / 4);  // only "&gt;" makes the text longer
+  return EntityTableRowByRow(text, std::move(buffer));
 }
 
 bool EntityTableInOneCopy(std::string_view text) {
@@ -654,7 +728,7 @@ std::string AmpersandEscape(std::string_view text) {
 }
 
 std::string EntityTableThenAmpersandEscape(std::string_view text) {
-  std::string out = OneCopyBuffer(text);
+  std::string out;
   if (SubstituteInOneCopy<Runs::kAmpersandsEscaped>(text, out)) return out;
   return AmpersandEscape(EntityTableRowByRow(text, std::move(out)));
 }
