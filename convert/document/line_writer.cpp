@@ -1,6 +1,8 @@
 #include "document/line_writer.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "text/codepage.h"
@@ -35,9 +37,11 @@ char* ConvertRun(const char* in, const char* const end, char* out) {
   const auto& table = Cp1251Utf8Table();
   const auto convert = [&table](const char* from, const char* to, char* into) {
     for (; from < to; ++from) {
-      const Utf8Character& character = table[static_cast<unsigned char>(*from)];
-      std::memcpy(into, &character, sizeof character);
-      into += character.length;
+      // One load of the entry, its length taken from the loaded word.
+      std::uint32_t entry;
+      std::memcpy(&entry, &table[static_cast<unsigned char>(*from)], sizeof entry);
+      std::memcpy(into, &entry, sizeof entry);
+      into += std::endian::native == std::endian::little ? entry >> 24 : entry & 0xFF;
     }
     return into;
   };
