@@ -129,15 +129,16 @@ void ComposeElement(Out& out, const WaypointRecord& waypoint, const CacheRecord&
       "</groundspeak:difficulty>");
   Put(out, "<groundspeak:terrain>", XmlGuard(cache.terrain, kElement), "</groundspeak:terrain>");
   // The descriptions, each guarded on its own, so that at most one guarded copy is alive.
+  // The descriptions are guarded as they are written, without a guarded copy.
   Put(out, R"(<groundspeak:short_description html="True">)");
-  Put(out, XmlGuard(cache.short_description, kElement));
+  out.AppendGuarded(cache.short_description, kElement);
   Put(out, "----------", "</groundspeak:short_description>");
   Put(out, R"(<groundspeak:long_description html="True">)");
-  Put(out, XmlGuard(cache.long_description, kElement));
+  out.AppendGuarded(cache.long_description, kElement);
   Put(out, "</groundspeak:long_description>");
-  Put(out, "<groundspeak:encoded_hints>",
-      XmlGuard(cache.created + cache.country + cache.attributes, kElement),
-      "</groundspeak:encoded_hints>");
+  Put(out, "<groundspeak:encoded_hints>");
+  out.AppendGuarded(cache.created + cache.country + cache.attributes, kElement);
+  Put(out, "</groundspeak:encoded_hints>");
   Put(out, "</groundspeak:cache>");
   Put(out, "</wpt>");
 }
@@ -148,6 +149,9 @@ struct TextOut {
   std::string text;
 
   void Append(std::string_view piece) { text.append(piece); }
+  void AppendGuarded(std::string_view piece, XmlContext context) {
+    AppendXmlGuarded(text, piece, context);
+  }
   void AppendUtf8(std::string_view piece) { text.append(piece); }
   template <typename Gpx11, typename Gpx10>
   void Either(const Gpx11& gpx11, const Gpx10& gpx10) {
@@ -167,6 +171,9 @@ class GpxOut {
   explicit GpxOut(GpxWriter& writer) : writer_(writer) {}
 
   void Append(std::string_view piece) { writer_.text_.Append(piece); }
+  void AppendGuarded(std::string_view piece, XmlContext context) {
+    writer_.text_.AppendGuarded(piece, context);
+  }
   void AppendUtf8(std::string_view piece) { writer_.text_.AppendUtf8(piece); }
 
   template <typename Gpx11, typename Gpx10>

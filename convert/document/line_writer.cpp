@@ -1,5 +1,6 @@
 #include "document/line_writer.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 #include "text/codepage.h"
 #include "text/word_scan.h"
+#include "text/xml_guard.h"
 
 namespace trelka {
 
@@ -59,40 +61,64 @@ char* ConvertRun(const char* in, const char* const end, char* out) {
 
 }  // namespace
 
-void LineWriter::Append(std::string_view cp1251) {
+void LineWriter::Append(std::string_view cp1251) { Write<false>(cp1251, XmlContext::kElement); }
+
+void LineWriter::AppendGuarded(std::string_view cp1251, XmlContext context) {
+  if (HasForbiddenControl(cp1251)) {
+    Write<true>(WithoutForbiddenControls(cp1251), context);
+  } else {
+    Write<true>(cp1251, context);
+  }
+}
+
+template <bool kGuarded>
+void LineWriter::Write(std::string_view text, XmlContext context) {
+  // Every byte becomes at most this many bytes, a break two; one more byte of room lets every
+  // character be stored with one fixed-size copy.
+  constexpr std::size_t kMostPerByte =
+      kGuarded ? std::max(kMaxUtf8PerCp1251, kLongestGuardedByte) : kMaxUtf8PerCp1251;
   // The state in locals: the stores into the document may alias any member.
   bool line_open = line_open_;
   bool after_cr = after_cr_;
-  while (!cut_ && !cp1251.empty()) {
-    const std::string_view chunk = cp1251.substr(0, kChunkBytes);
-    cp1251.remove_prefix(chunk.size());
-    // Every byte becomes at most kMaxUtf8PerCp1251 bytes, a break two; one more byte of room
-    // lets every character be stored with one fixed-size copy.
-    char* const start = document_.Reserve(chunk.size() * kMaxUtf8PerCp1251 + 1);
+  std::size_t at = 0;
+  while (!cut_ && at < text.size()) {
+    const std::size_t chunk_end = std::min(text.size(), at + kChunkBytes);
+    char* const start = document_.Reserve((chunk_end - at) * kMostPerByte + 1);
     char* out = start;
-    const char* in = chunk.data();
-    const char* const end = in + chunk.size();
-    while (in < end) {
+    while (at < chunk_end) {
       // A run of ordinary bytes, then the byte that ends it.
-      const char* const run_end = NextLineRuleByte(in, end);
-      if (run_end != in) {
-        out = ConvertRun(in, run_end, out);
+      const std::size_t run_end =
+          kGuarded ? NextToGuard(text.substr(0, chunk_end), at, context)
+                   : static_cast<std::size_t>(
+                         NextLineRuleByte(text.data() + at, text.data() + chunk_end) - text.data());
+      if (run_end != at) {
+        out = ConvertRun(text.data() + at, text.data() + run_end, out);
         after_cr = false;
         line_open = true;
       }
-      in = run_end;
-      if (in == end) break;
-      const char c = *in++;
-      if (c == '\0') {
-        cut_ = true;
+      at = run_end;
+      if (at == chunk_end) break;
+      const char c = text[at];
+      if (c == '\r' || c == '\n') {
+        ++at;
+        const bool joins_cr = c == '\n' && after_cr;
+        after_cr = c == '\r';
+        if (joins_cr) continue;
+        *out++ = '\r';
+        *out++ = '\n';
+        line_open = false;
+      } else if constexpr (kGuarded) {
+        // The guard's form of the byte, all of it ASCII.
+        const std::string_view form = GuardedByte(text, at, context);
+        std::memcpy(out, form.data(), form.size());
+        out += form.size();
+        ++at;
+        after_cr = false;
+        line_open = true;
+      } else {
+        cut_ = true;  // a NUL
         break;
       }
-      const bool joins_cr = c == '\n' && after_cr;
-      after_cr = c == '\r';
-      if (joins_cr) continue;
-      *out++ = '\r';
-      *out++ = '\n';
-      line_open = false;
     }
     document_.Commit(static_cast<std::size_t>(out - start));
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "document/utf8_document.h"
+#include "text/xml_guard.h"
 
 namespace trelka {
 
@@ -19,6 +20,10 @@ class LineWriter {
   // Appends a piece of the current text. The pieces of a text join as one: a CR that ends one
   // piece and an LF that starts the next are one break.
   void Append(std::string_view cp1251);
+
+  // Appends a piece of the current text as XmlGuard(cp1251, context) would be appended, the
+  // guard applied as the bytes are converted rather than in a copy of its own.
+  void AppendGuarded(std::string_view cp1251, XmlContext context);
 
   // Appends a piece of the current text that is UTF-8 already and holds no CR, LF or NUL.
   void AppendUtf8(std::string_view utf8);
@@ -33,6 +38,9 @@ class LineWriter {
   }
 
  private:
+  template <bool kGuarded>
+  void Write(std::string_view text, XmlContext context);
+
   Utf8Document& document_;
   bool line_open_ = false;  // characters written since the last break
   bool after_cr_ = false;   // the last byte was a CR, so an LF now belongs to its break

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "text/byte_positions.h"
+#include "text/cursor_out.h"
 #include "text/text_primitives.h"
 #include "text/word_scan.h"
 
@@ -16,23 +17,38 @@ namespace {
 
 constexpr auto kNone = std::string_view::npos;
 
-// Both tag passes. What is already written out holds neither "<" nor ">", so the first "<"
-// and the first ">" of the text at any moment are the next ones in what is left to read. The
-// next ">" is kept at hand: it is either one before the next tag, to be dropped, or the tag's
-// end.
-std::string ReplaceTags(std::string_view text, std::string_view replacement) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t i = 0;
-  std::size_t gt = text.find('>');
-  for (std::size_t lt; (lt = text.find('<', i)) != kNone; i = gt + 1, gt = text.find('>', i)) {
-    for (; gt < lt; i = gt + 1, gt = text.find('>', i)) out.append(text.substr(i, gt - i));
-    out.append(text.substr(i, lt - i));
-    if (gt == kNone) return out;  // a split tag: drop it and everything after it
-    out.append(replacement);
+// Both tag passes, in one scan over the "<"s and ">"s. What is already written out holds
+// neither, so the first "<" and the first ">" of the text at any moment are the next ones in
+// what is left to read: inside a tag only a ">" counts, and closes it; outside one a "<" opens
+// one, and a ">" is dropped if a "<" follows somewhere. Whether one does is known at the end:
+// what follows the last tag is then written again as it stands.
+std::string ReplaceTags(std::string_view text, const Piece& replacement) {
+  std::string result;
+  CursorOut out(result, text, text.size());
+  std::size_t copied = 0;
+  std::size_t tag = kNone;         // where the open tag starts
+  std::size_t after_tags = 0;      // in text, just after the last tag
+  std::size_t after_tags_out = 0;  // in out, the same place
+  BytePositions<2> brackets(text, {'<', '>'});
+  for (std::size_t at = brackets.Next(); at != kNone; at = brackets.Next()) {
+    if (tag == kNone) {
+      out.Run(copied, at);
+      copied = at + 1;
+      if (text[at] == '<') tag = at;
+    } else if (text[at] == '>') {
+      out.Put(replacement);
+      copied = after_tags = at + 1;
+      after_tags_out = out.Written();
+      tag = kNone;
+    }
   }
-  out.append(text.substr(i));  // no tag left: any ">" stays
-  return out;
+  if (tag == kNone) {
+    // No tag left: any ">" after the last one stays.
+    out.CutTo(after_tags_out);
+    out.Run(after_tags, text.size());
+  }  // else a split tag: it and everything after it are dropped
+  out.Finish();
+  return result;
 }
 
 // Appends text with every "&" not immediately followed by "#" in it written as "&#38;".
@@ -142,31 +158,23 @@ static_assert(ReplacementsPassAmpersandEscape());
 // How the one copy writes the text between the replacements.
 enum class Runs { kAsTheyAre, kAmpersandsEscaped };
 
-// A replacement or escape written with one fixed-size copy.
-using Piece = std::array<char, 8>;
-constexpr Piece PieceOf(std::string_view text) {
-  Piece piece{};
-  for (std::size_t i = 0; i < text.size(); ++i) piece[i] = text[i];
-  return piece;
-}
 constexpr std::array<Piece, kRows.size()> kReplacementPieces = [] {
   std::array<Piece, kRows.size()> pieces{};
-  for (std::size_t r = 0; r < kRows.size(); ++r) pieces[r] = PieceOf(kRows[r].replacement);
+  for (std::size_t r = 0; r < kRows.size(); ++r) pieces[r] = Piece(kRows[r].replacement);
   return pieces;
 }();
-static_assert(std::all_of(kRows.begin(), kRows.end(),
-                          [](const EntityRow& row) { return row.replacement.size() <= 5; }));
+static_assert(std::all_of(kRows.begin(), kRows.end(), [](const EntityRow& row) {
+  return row.replacement.size() <= Piece().bytes.size();
+}));
 
 // The one copy's output: the text up to each replacement, the replacement, and at last the
-// rest, written through a cursor into out, which is kept larger than all that can still come.
-// Where the runs are escaped, only a run that may hold an "&" is searched for them.
+// rest. Where the runs are escaped, only a run that may hold an "&" is searched for them.
 template <Runs kRuns>
 class OneCopyWriter {
  public:
-  OneCopyWriter(std::string_view text, std::string& out) : text_(text), out_(out) {
-    out_.resize(Room(0));
-    cursor_ = out_.data();
-  }
+  // Most texts shrink: "&gt;" and escapes are the only growth.
+  OneCopyWriter(std::string_view text, std::string& out)
+      : text_(text), out_(out, text, text.size()) {}
 
   // The scan stopped at an "&" at at that it did not replace as a whole entity: it may stand
   // in a run. Every "&" of the text is a stop, so a run from after the last one noted holds
@@ -177,85 +185,35 @@ class OneCopyWriter {
   // end.
   void Replace(std::size_t start, std::size_t end, std::size_t r) {
     AppendRun(start);
-    Put(kReplacementPieces[r], kRows[r].replacement.size());
+    out_.Put(kReplacementPieces[r]);
     copied_ = end;
   }
 
   void Finish() {
     AppendRun(text_.size());
-    out_.resize(static_cast<std::size_t>(cursor_ - out_.data()));
+    out_.Finish();
   }
 
  private:
-  // The most a run's copy writes: most runs between entities are shorter, and one copy of a
-  // fixed size takes no branch on their length.
-  static constexpr std::size_t kRunCopy = 64;
-
-  // The room the output needs from copying at from on: a replacement writes at most five
-  // characters for four it deletes ("&#62;" for "&gt;"), a run as many as it reads, and a
-  // copy can write kRunCopy bytes at once. An escape writes five for one and asks for more.
-  std::size_t Room(std::size_t from) const {
-    const std::size_t left = text_.size() - from;
-    return left + left / 4 + kRunCopy;
-  }
-
-  std::size_t RoomLeft() const {
-    return out_.size() - static_cast<std::size_t>(cursor_ - out_.data());
-  }
-
   // Copies the text from copied_ up to to, each "&" in it not followed there by "#" escaped.
   void AppendRun(std::size_t to) {
     if constexpr (kRuns == Runs::kAmpersandsEscaped) {
-      static constexpr Piece kAmpersand = PieceOf("&");
-      static constexpr Piece kEscaped = PieceOf("&#38;");
-      if (ampersands_end_ <= copied_) {
-        Copy(to);
-        return;
-      }
-      for (std::size_t amp = text_.find('&', copied_); amp < to; amp = text_.find('&', copied_)) {
-        Copy(amp);
-        if (amp + 1 < to && text_[amp + 1] == '#') {
-          Put(kAmpersand, 1);
-        } else {
-          if (RoomLeft() < Room(amp) + 4) MakeRoomForEscapes(amp);
-          Put(kEscaped, 5);
+      static constexpr Piece kAmpersand("&");
+      static constexpr Piece kEscaped("&#38;");
+      if (ampersands_end_ > copied_) {
+        for (std::size_t amp = text_.find('&', copied_); amp < to; amp = text_.find('&', copied_)) {
+          out_.Run(copied_, amp);
+          out_.Put(amp + 1 < to && text_[amp + 1] == '#' ? kAmpersand : kEscaped);
+          copied_ = amp + 1;
         }
-        copied_ = amp + 1;
       }
     }
-    Copy(to);
-  }
-
-  void Copy(std::size_t to) {
-    const std::size_t length = to - copied_;
-    const char* from = text_.data() + copied_;
-    if (length <= kRunCopy && text_.size() - copied_ >= kRunCopy) {
-      std::memcpy(cursor_, from, kRunCopy);
-    } else {
-      std::memcpy(cursor_, from, length);
-    }
-    cursor_ += length;
+    out_.Run(copied_, to);
     copied_ = to;
   }
 
-  void Put(const Piece& piece, std::size_t length) {
-    std::memcpy(cursor_, piece.data(), piece.size());
-    cursor_ += length;
-  }
-
-  // Room for every "&" from amp on escaped, so that a text dense in them is moved to a larger
-  // place once rather than each time it doubles.
-  void MakeRoomForEscapes(std::size_t amp) {
-    const auto ampersands = static_cast<std::size_t>(
-        std::count(text_.begin() + static_cast<std::ptrdiff_t>(amp), text_.end(), '&'));
-    const auto written = static_cast<std::size_t>(cursor_ - out_.data());
-    out_.resize(written + Room(amp) + 4 * ampersands);
-    cursor_ = out_.data() + written;
-  }
-
   std::string_view text_;
-  std::string& out_;
-  char* cursor_ = nullptr;
+  CursorOut out_;
   std::size_t copied_ = 0;
   std::size_t ampersands_end_ = 0;  // just after the last "&" noted
 };
@@ -699,9 +657,9 @@ std::string EntityTableRowByRow(std::string_view text, std::string&& buffer) {
 
 }  // namespace
 
-std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, "&#160;"); }
+std::string TagToNbsp(std::string_view text) { return ReplaceTags(text, Piece("&#160;")); }
 
-std::string TagStrip(std::string_view text) { return ReplaceTags(text, {}); }
+std::string TagStrip(std::string_view text) { return ReplaceTags(text, Piece()); }
 
 std::string EntityTable(std::string_view text) {
   std::string out;

@@ -54,15 +54,6 @@ bool StartsPredefinedEntity(std::string_view text, std::size_t at) {
   return false;
 }
 
-std::string WithoutForbiddenControls(std::string_view text) {
-  std::string kept;
-  kept.reserve(text.size());
-  for (char c : text) {
-    if (!IsForbiddenControl(static_cast<unsigned char>(c))) kept += c;
-  }
-  return kept;
-}
-
 using word_scan::Broadcast;
 using word_scan::MarkBelow;
 using word_scan::Word;
@@ -78,9 +69,45 @@ bool NeedsLook(char c, XmlContext context) {
          static_cast<unsigned char>(c) < kFirstNonControl;
 }
 
-// The next byte from "from" on that needs a look: "<", ">", "&", every control byte (tab, LF
-// and CR among them) and, in an attribute, the double quote.
-std::size_t NextToLookAt(std::string_view text, std::size_t from, XmlContext context) {
+// The longest text a byte that needs a look becomes: "&#60;", "&#38;", "&#62;" or "&#34;".
+constexpr std::size_t kLongestReplacement = 5;
+static_assert(kLongestReplacement == kLongestGuardedByte);
+
+// Room in out for text from "from" on at its longest, so that an output outgrowing its room
+// moves to a larger place once rather than each time it doubles.
+void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from,
+                        XmlContext context) {
+  std::size_t room = text.size() - from;
+  for (std::size_t i = NextToGuard(text, from, context); i < text.size();
+       i = NextToGuard(text, i + 1, context)) {
+    room += kLongestReplacement - 1;
+  }
+  out.reserve(out.size() + room);
+}
+
+// Appends the guarded form of a text without forbidden control bytes.
+void AppendGuarded(std::string& out, std::string_view text, XmlContext context) {
+  if (out.capacity() - out.size() < text.size() + kLongestReplacement) {
+    out.reserve(out.size() + text.size() + kLongestReplacement);
+  }
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // Ordinary characters go over in runs; only the bytes below need a look.
+    const std::size_t run_end = NextToGuard(text, i, context);
+    if (out.capacity() - out.size() < run_end - i + kLongestReplacement) {
+      MakeRoomForTheRest(out, text, i, context);
+    }
+    out.append(text, i, run_end - i);
+    i = run_end;
+    if (i == text.size()) break;
+    out.append(GuardedByte(text, i, context));
+    ++i;
+  }
+}
+
+}  // namespace
+
+std::size_t NextToGuard(std::string_view text, std::size_t from, XmlContext context) {
   const bool in_attribute = context == XmlContext::kAttribute;
   std::size_t i = from;
   for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
@@ -95,76 +122,50 @@ std::size_t NextToLookAt(std::string_view text, std::size_t from, XmlContext con
   return i;
 }
 
-// The longest text a byte that needs a look becomes: "&#60;", "&#38;", "&#62;" or "&#34;".
-constexpr std::size_t kLongestReplacement = 5;
-
-// Room in out for text from "from" on at its longest, so that an output outgrowing its room
-// moves to a larger place once rather than each time it doubles.
-void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from,
-                        XmlContext context) {
-  std::size_t room = text.size() - from;
-  for (std::size_t i = NextToLookAt(text, from, context); i < text.size();
-       i = NextToLookAt(text, i + 1, context)) {
-    room += kLongestReplacement - 1;
+std::string_view GuardedByte(std::string_view text, std::size_t at, XmlContext context) {
+  switch (text[at]) {
+    case '<':
+      return "&#60;";
+    case '&':
+      return StartsCharacterReference(text, at) || StartsPredefinedEntity(text, at) ? "&" : "&#38;";
+    case '>':
+      return at >= 2 && text[at - 1] == ']' && text[at - 2] == ']' ? "&#62;" : ">";
+    case '"':
+      return context == XmlContext::kAttribute ? "&#34;" : "\"";
+    default:
+      return text.substr(at, 1);  // tab, LF or CR
   }
-  out.reserve(out.size() + room);
 }
 
-// Appends the guarded text; false, with out unfinished, at the first control byte XML forbids.
-bool AppendGuardedWithoutControls(std::string& out, std::string_view text, XmlContext context) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    // Ordinary characters go over in runs; only the bytes below need a look.
-    const std::size_t run_end = NextToLookAt(text, i, context);
-    if (out.capacity() - out.size() < run_end - i + kLongestReplacement) {
-      MakeRoomForTheRest(out, text, i, context);
+bool HasForbiddenControl(std::string_view text) {
+  for (std::size_t i = 0; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
+    if (MarkBelow(word_scan::Load(text.data() + i), kFirstNonControl) == 0) continue;
+    for (std::size_t k = i; k < i + sizeof(Word); ++k) {
+      if (IsForbiddenControl(static_cast<unsigned char>(text[k]))) return true;
     }
-    out.append(text, i, run_end - i);
-    i = run_end;
-    if (i == text.size()) break;
-    const char c = text[i];
-    switch (c) {
-      case '<':
-        out += "&#60;";
-        break;
-      case '&':
-        if (StartsCharacterReference(text, i) || StartsPredefinedEntity(text, i)) {
-          out += '&';
-        } else {
-          out += "&#38;";
-        }
-        break;
-      case '>':
-        if (i >= 2 && text[i - 1] == ']' && text[i - 2] == ']') {
-          out += "&#62;";
-        } else {
-          out += '>';
-        }
-        break;
-      case '"':
-        if (context == XmlContext::kAttribute) {
-          out += "&#34;";
-        } else {
-          out += '"';
-        }
-        break;
-      default:
-        if (IsForbiddenControl(static_cast<unsigned char>(c))) return false;
-        out += c;  // tab, LF or CR
-    }
-    ++i;
   }
-  return true;
+  for (std::size_t k = text.size() - text.size() % sizeof(Word); k < text.size(); ++k) {
+    if (IsForbiddenControl(static_cast<unsigned char>(text[k]))) return true;
+  }
+  return false;
 }
 
-}  // namespace
+std::string WithoutForbiddenControls(std::string_view text) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    if (!IsForbiddenControl(static_cast<unsigned char>(c))) kept += c;
+  }
+  return kept;
+}
 
 void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext context) {
-  const std::size_t start = out.size();
-  if (AppendGuardedWithoutControls(out, text, context)) return;
   // Control bytes go first, so that removing them cannot join two halves into markup.
-  out.resize(start);
-  AppendGuardedWithoutControls(out, WithoutForbiddenControls(text), context);
+  if (HasForbiddenControl(text)) {
+    AppendGuarded(out, WithoutForbiddenControls(text), context);
+  } else {
+    AppendGuarded(out, text, context);
+  }
 }
 
 std::string XmlGuard(std::string_view text, XmlContext context) {

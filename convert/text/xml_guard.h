@@ -28,4 +28,19 @@ enum class XmlContext {
 // Appends XmlGuard(text, context) to out without an intermediate string.
 void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext context);
 
+// The guard in parts, for a writer that guards a text as it copies it (the document's line
+// writer). A text with a forbidden control byte is guarded as WithoutForbiddenControls(text);
+// in one without, the bytes from NextToGuard on are each written as GuardedByte says, and all
+// others as they are.
+[[nodiscard]] bool HasForbiddenControl(std::string_view text);
+[[nodiscard]] std::string WithoutForbiddenControls(std::string_view text);
+// The first byte from from on that the guard may change: "<", ">", "&", every control byte
+// (tab, LF and CR among them) and, in an attribute, the double quote; text.size() if none.
+[[nodiscard]] std::size_t NextToGuard(std::string_view text, std::size_t from, XmlContext context);
+// What text[at], a byte NextToGuard stops at, becomes; tab, LF and CR stay.
+[[nodiscard]] std::string_view GuardedByte(std::string_view text, std::size_t at,
+                                           XmlContext context);
+// The longest text GuardedByte gives.
+inline constexpr std::size_t kLongestGuardedByte = 5;
+
 }  // namespace trelka

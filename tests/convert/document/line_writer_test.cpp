@@ -7,6 +7,7 @@
 #include "line_list.h"
 #include "test_support.h"
 #include "text/codepage.h"
+#include "text/xml_guard.h"
 
 namespace trelka {
 namespace {
@@ -87,6 +88,32 @@ TEST(LineWriterTest, AgreesWithTheLineListOnLongRunsOfEveryByte) {
     writer.AppendText(text);
     list.AppendText(text);
     ASSERT_EQ(Escaped(document.Text()), Escaped(Cp1251ToUtf8(list.Text()))) << "round " << round;
+  }
+}
+
+// Guarding while converting writes what converting the guard's own copy writes: texts dense in
+// the bytes the guard acts on, in pieces, some longer than the writer's chunk of 4096 bytes.
+TEST(LineWriterTest, AppendGuardedAgreesWithTheGuardThenTheWriter) {
+  std::mt19937 random(13);
+  const std::string alphabet("ab<>&#;]x0\"\t\r\n\x01\xC0\xFF", 16);
+  for (int round = 0; round < 3000; ++round) {
+    const auto context = round % 2 == 0 ? XmlContext::kElement : XmlContext::kAttribute;
+    Utf8Document guarded;
+    Utf8Document reference;
+    LineWriter guarding(guarded);
+    LineWriter writer(reference);
+    for (int piece = static_cast<int>(random() % 4); piece > 0; --piece) {
+      std::string text;
+      const int length = round % 100 == 0 ? 9000 : static_cast<int>(random() % 24);
+      for (int n = length; n > 0; --n) {
+        text += random() % 300 == 0 ? '\0' : alphabet[random() % alphabet.size()];
+      }
+      guarding.AppendGuarded(text, context);
+      writer.Append(XmlGuard(text, context));
+    }
+    guarding.EndText();
+    writer.EndText();
+    ASSERT_EQ(Escaped(guarded.Text()), Escaped(reference.Text())) << "round " << round;
   }
 }
 
