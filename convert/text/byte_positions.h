@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace trelka {
 
@@ -63,18 +64,27 @@ class BytePositions {
     return ((half & kHighBits) * kGather) >> 56;
   }
 
+  // Each byte of block that is one of the wanted ones as all ones, every other as zero; the
+  // comparisons written out, so that the wanted bytes stay in registers.
+  template <std::size_t... kIndex>
+  Block Hits(Block block, std::index_sequence<kIndex...> /*wanted*/) const {
+    return (reinterpret_cast<Block>(block == wanted_[kIndex]) | ...);
+  }
+
+  // A bit for each of the sixteen bytes of block that is one of the wanted ones.
+  std::uint64_t BlockMarks(const char* bytes) const {
+    Block block;
+    std::memcpy(&block, bytes, sizeof block);
+    const auto halves = reinterpret_cast<Halves>(Hits(block, std::make_index_sequence<kCount>()));
+    return Gather(halves[0]) | Gather(halves[1]) << 8;
+  }
+
   // A bit for each of the sixty-four bytes from bytes that is one of the wanted ones.
   std::uint64_t Marks(const char* bytes) const {
-    std::uint64_t marks = 0;
-    for (std::size_t b = 0; b < kBlocks; ++b) {
-      Block block;
-      std::memcpy(&block, bytes + b * kBlockBytes, sizeof block);
-      Block hits{};
-      for (const Block& wanted : wanted_) hits |= reinterpret_cast<Block>(block == wanted);
-      const auto halves = reinterpret_cast<Halves>(hits);
-      marks |= (Gather(halves[0]) | Gather(halves[1]) << 8) << (b * kBlockBytes);
-    }
-    return marks;
+    static_assert(kBlocks == 4);
+    return BlockMarks(bytes) | BlockMarks(bytes + kBlockBytes) << kBlockBytes |
+           BlockMarks(bytes + 2 * kBlockBytes) << (2 * kBlockBytes) |
+           BlockMarks(bytes + 3 * kBlockBytes) << (3 * kBlockBytes);
   }
 
   // The marks of the window from at; past the text's end none.

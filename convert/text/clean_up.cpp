@@ -493,6 +493,8 @@ class PendingOccurrences {
     return true;
   }
 
+  [[nodiscard]] bool Empty() const { return size_ == 0; }
+
   // Whether every occurrence held ends by at.
   [[nodiscard]] bool EndBy(TextPos at) const {
     return std::all_of(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(size_),
@@ -530,6 +532,13 @@ class PendingOccurrences {
 // Whether an occurrence found from end on could reach back before end: one whose anchor is
 // not "&" and starts within kMaxReach of it.
 bool ReachedFromBehind(std::string_view text, std::size_t end) {
+  static_assert(kMaxReach <= static_cast<TextPos>(sizeof(word_scan::Word)));
+  if (text.size() - end >= sizeof(word_scan::Word)) {
+    const word_scan::Word after = word_scan::Load(text.data() + end) &
+                                  PatternOf(std::string_view("\0\0\0\0", kMaxReach)).mask;
+    return (word_scan::MarkEqual(after, kAnchorFronts[kDash]) |
+            word_scan::MarkEqual(after, kAnchorFronts[kQuo])) != 0;
+  }
   const std::string_view after = text.substr(end, static_cast<std::size_t>(kMaxReach));
   return std::any_of(after.begin(), after.end(),
                      [](char c) { return c == kAnchorFronts[kDash] || c == kAnchorFronts[kQuo]; });
@@ -545,7 +554,7 @@ bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
   BytePositions<kAnchors.size()> stops(text, kAnchorFronts);
   for (std::size_t stop = stops.Next(); stop != kNone; stop = stops.Next()) {
     const TextPos at_stop = static_cast<TextPos>(stop);
-    if (!pending.WriteCompleted(at_stop - kMaxReach, out)) return false;
+    if (!pending.Empty() && !pending.WriteCompleted(at_stop - kMaxReach, out)) return false;
     const std::size_t anchor = kAnchorOfFront[static_cast<unsigned char>(text[stop])];
     if (anchor == kAmpersand) {
       const WholeEntity* whole = WholeEntityAt(text, stop);
@@ -555,7 +564,7 @@ bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
         if (whole->row == kRows.size()) {
           out.NoteAmpersand(stop);
         } else {
-          if (!pending.WriteCompleted(at_stop, out)) return false;
+          if (!pending.Empty() && !pending.WriteCompleted(at_stop, out)) return false;
           out.Replace(stop, stop + whole->text.size(), whole->row);
         }
         stops.SkipTo(stop + whole->text.size());

@@ -41,4 +41,31 @@ inline constexpr Word kHighBits = 0x8080808080808080;
   }
 }
 
+// Sixteen bytes at a time, by the compiler's vector extension: SSE2 on x86-64, plain words where
+// the target has no vectors. A comparison of blocks gives all ones in each byte that passes it;
+// Passes makes that a block again, so that results combine with | and &.
+using Block = unsigned char __attribute__((vector_size(16)));
+
+[[nodiscard]] inline Block LoadBlock(const char* at) {
+  Block block;
+  std::memcpy(&block, at, sizeof block);
+  return block;
+}
+
+[[nodiscard]] inline Block Splat(unsigned char c) { return Block{} + c; }
+
+template <typename Comparison>
+[[nodiscard]] inline Block Passes(Comparison comparison) {
+  return reinterpret_cast<Block>(comparison);
+}
+
+// Where the first byte of marks that is all ones stands; sizeof(Block) if none.
+[[nodiscard]] inline std::size_t FirstSet(Block marks) {
+  using Halves = Word __attribute__((vector_size(sizeof(Block))));
+  const auto halves = reinterpret_cast<Halves>(marks);
+  if (halves[0] != 0) return FirstMarked(halves[0] & kHighBits);
+  if (halves[1] != 0) return sizeof(Word) + FirstMarked(halves[1] & kHighBits);
+  return sizeof(Block);
+}
+
 }  // namespace trelka::word_scan

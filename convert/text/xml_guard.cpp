@@ -1,5 +1,6 @@
 #include "text/xml_guard.h"
 
+#include <algorithm>
 #include <array>
 
 #include "text/word_scan.h"
@@ -108,8 +109,19 @@ void AppendGuarded(std::string& out, std::string_view text, XmlContext context) 
 }  // namespace
 
 std::size_t NextToGuard(std::string_view text, std::size_t from, XmlContext context) {
+  using word_scan::Passes;
+  using word_scan::Splat;
   const bool in_attribute = context == XmlContext::kAttribute;
   std::size_t i = from;
+  for (; text.size() - i >= sizeof(word_scan::Block); i += sizeof(word_scan::Block)) {
+    const word_scan::Block b = word_scan::LoadBlock(text.data() + i);
+    // "<" and ">" in one comparison, as in the words below.
+    word_scan::Block marks = Passes((b | Splat(0x02)) == Splat('>')) | Passes(b == Splat('&')) |
+                             Passes(b < Splat(kFirstNonControl));
+    if (in_attribute) marks |= Passes(b == Splat('"'));
+    const std::size_t first = word_scan::FirstSet(marks);
+    if (first < sizeof(word_scan::Block)) return i + first;
+  }
   for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
     const Word w = word_scan::Load(text.data() + i);
     const Word marks = MarkBelow((w | kAngleBit) ^ kAngles, 1) |
@@ -138,16 +150,22 @@ std::string_view GuardedByte(std::string_view text, std::size_t at, XmlContext c
 }
 
 bool HasForbiddenControl(std::string_view text) {
-  for (std::size_t i = 0; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
-    if (MarkBelow(word_scan::Load(text.data() + i), kFirstNonControl) == 0) continue;
-    for (std::size_t k = i; k < i + sizeof(Word); ++k) {
-      if (IsForbiddenControl(static_cast<unsigned char>(text[k]))) return true;
+  using word_scan::Passes;
+  using word_scan::Splat;
+  std::size_t i = 0;
+  for (; text.size() - i >= sizeof(word_scan::Block); i += sizeof(word_scan::Block)) {
+    const word_scan::Block b = word_scan::LoadBlock(text.data() + i);
+    // Most blocks hold no control at all; the few with a line break are looked at closer.
+    if (word_scan::FirstSet(Passes(b < Splat(kFirstNonControl))) == sizeof(word_scan::Block)) {
+      continue;
     }
+    const word_scan::Block forbidden =
+        Passes(b < Splat(kFirstNonControl)) &
+        ~(Passes(b == Splat('\t')) | Passes(b == Splat('\n')) | Passes(b == Splat('\r')));
+    if (word_scan::FirstSet(forbidden) < sizeof(word_scan::Block)) return true;
   }
-  for (std::size_t k = text.size() - text.size() % sizeof(Word); k < text.size(); ++k) {
-    if (IsForbiddenControl(static_cast<unsigned char>(text[k]))) return true;
-  }
-  return false;
+  return std::any_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
+                     [](char c) { return IsForbiddenControl(static_cast<unsigned char>(c)); });
 }
 
 std::string WithoutForbiddenControls(std::string_view text) {
