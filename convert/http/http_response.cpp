@@ -65,13 +65,23 @@ class ResponseStream {
     throw EResponseTooLarge(std::string(budget.exceeded));
   }
 
-  // Appends exactly count bytes to out; fails when the connection closes first.
+  // Appends exactly count bytes to out; fails when the connection closes first. What is not
+  // buffered yet is received straight into out, not copied there through the buffer.
   void ReadExactly(std::size_t count, std::string& out) {
-    while (count > 0) {
-      if (Buffered() == 0 && !Receive()) throw EIdConnClosedGracefully();
-      const std::size_t take = std::min(count, Buffered());
-      Take(take, out);
-      count -= take;
+    const std::size_t buffered = std::min(count, Buffered());
+    Take(buffered, out);
+    const std::size_t start = out.size();
+    std::size_t got = 0;
+    out.resize(start + count - buffered);
+    while (start + got < out.size()) {
+      const std::size_t n =
+          closed_ ? 0 : source_.Receive(out.data() + start + got, out.size() - start - got);
+      if (n == 0) {
+        closed_ = true;
+        out.resize(start + got);
+        throw EIdConnClosedGracefully();
+      }
+      got += n;
     }
   }
 
