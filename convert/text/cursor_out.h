@@ -41,6 +41,7 @@ class CursorOut {
   // Appends source's bytes [from, to).
   void Run(std::size_t from, std::size_t to) {
     const std::size_t length = to - from;
+    if (length == 0) return;  // also where source is empty, and its data may be null
     if (out_.size() - written_ < length + kRunCopy) Grow(length);
     char* const cursor = out_.data() + written_;
     if (length <= kRunCopy && source_.size() - from >= kRunCopy) {
