@@ -1,8 +1,7 @@
 // The successive positions of a few byte values in a text, found sixty-four bytes at a time. A
 // pass that stops every few dozen bytes pays memchr's call and set-up at every stop; this
 // keeps the current window's hits at hand as a bit each and pays a bit count per stop.
-// Written with the compiler's vector extension, which becomes SSE2 on x86-64 and plain
-// integer arithmetic where the target has no vectors.
+// Sixteen bytes are compared at once with word_scan's blocks.
 #pragma once
 
 #include <algorithm>
@@ -14,13 +13,17 @@
 #include <string_view>
 #include <utility>
 
+#include "text/word_scan.h"
+
 namespace trelka {
 
 template <std::size_t kCount>
 class BytePositions {
  public:
   BytePositions(std::string_view text, const std::array<char, kCount>& bytes) : text_(text) {
-    for (std::size_t i = 0; i < kCount; ++i) wanted_[i] = Block{} + static_cast<Byte>(bytes[i]);
+    for (std::size_t i = 0; i < kCount; ++i) {
+      wanted_[i] = word_scan::Splat(static_cast<unsigned char>(bytes[i]));
+    }
     marks_ = MarksAt(0);
   }
 
@@ -47,41 +50,27 @@ class BytePositions {
   }
 
  private:
-  using Byte = unsigned char;
-  using Block = Byte __attribute__((vector_size(16)));
-  using Halves = std::uint64_t __attribute__((vector_size(16)));
+  using Block = word_scan::Block;
   static constexpr std::size_t kBlockBytes = sizeof(Block);
   // Sixty-four bytes at a time, a bit each: with a stop every few dozen bytes, a window nearly
   // always holds the next one, so that finding it takes no branch a predictor could miss.
   static constexpr std::size_t kWindowBytes = 64;
-  static constexpr std::size_t kBlocks = kWindowBytes / kBlockBytes;
-
-  // The high bit of each byte of half, gathered into eight bits, the first byte's lowest.
-  static std::uint64_t Gather(std::uint64_t half) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    constexpr std::uint64_t kGather = 0x0002040810204081;  // bit 8k+7 goes to bit 56+k
-    if constexpr (std::endian::native == std::endian::big) half = __builtin_bswap64(half);
-    return ((half & kHighBits) * kGather) >> 56;
-  }
+  static_assert(kWindowBytes == 4 * kBlockBytes);
 
   // Each byte of block that is one of the wanted ones as all ones, every other as zero; the
   // comparisons written out, so that the wanted bytes stay in registers.
   template <std::size_t... kIndex>
   Block Hits(Block block, std::index_sequence<kIndex...> /*wanted*/) const {
-    return (reinterpret_cast<Block>(block == wanted_[kIndex]) | ...);
+    return (word_scan::Passes(block == wanted_[kIndex]) | ...);
   }
 
-  // A bit for each of the sixteen bytes of block that is one of the wanted ones.
+  // A bit for each of the sixteen bytes from bytes that is one of the wanted ones.
   std::uint64_t BlockMarks(const char* bytes) const {
-    Block block;
-    std::memcpy(&block, bytes, sizeof block);
-    const auto halves = reinterpret_cast<Halves>(Hits(block, std::make_index_sequence<kCount>()));
-    return Gather(halves[0]) | Gather(halves[1]) << 8;
+    return word_scan::BitsOf(Hits(word_scan::LoadBlock(bytes), std::make_index_sequence<kCount>()));
   }
 
   // A bit for each of the sixty-four bytes from bytes that is one of the wanted ones.
   std::uint64_t Marks(const char* bytes) const {
-    static_assert(kBlocks == 4);
     return BlockMarks(bytes) | BlockMarks(bytes + kBlockBytes) << kBlockBytes |
            BlockMarks(bytes + 2 * kBlockBytes) << (2 * kBlockBytes) |
            BlockMarks(bytes + 3 * kBlockBytes) << (3 * kBlockBytes);

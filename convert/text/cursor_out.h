@@ -30,9 +30,13 @@ class CursorOut {
   static constexpr std::size_t kRunCopy = 64;
 
   // Appends to out, whose text stays, runs of source; expected is how much is likely to come.
+  // Room for it all is reserved, but the string is made longer (and its bytes so written) only
+  // a stretch ahead of what is written, so that a text that shrinks much, one of nothing but
+  // entities, touches no more memory than it writes.
   CursorOut(std::string& out, std::string_view source, std::size_t expected)
       : out_(out), source_(source), written_(out.size()) {
-    out_.resize(written_ + expected + kRunCopy);
+    out_.reserve(written_ + expected + kRunCopy);
+    Grow(0);
   }
   CursorOut(const CursorOut&) = delete;
   CursorOut& operator=(const CursorOut&) = delete;
@@ -63,20 +67,19 @@ class CursorOut {
   // Drops what was written after the first written bytes.
   void CutTo(std::size_t written) { written_ = std::min(written_, written); }
 
-  // How many bytes can still be appended without growing.
-  [[nodiscard]] std::size_t Room() const { return out_.size() - written_ - kRunCopy; }
-
-  // Room for n more bytes, exactly, for a pass that knows how much is coming.
-  void Reserve(std::size_t n) {
-    if (Room() < n) out_.resize(written_ + n + kRunCopy);
-  }
-
   // Cuts out to what was written; nothing may be appended after.
   void Finish() { out_.resize(written_); }
 
  private:
-  // At least doubles, so that a text that outgrows its first guess is moved a few times only.
-  void Grow(std::size_t n) { out_.resize(std::max(2 * out_.size(), written_ + n + kRunCopy)); }
+  static constexpr std::size_t kStretch = std::size_t{64} << 10;
+
+  // Room for n more bytes and a stretch beyond; past the reserved room at least twice as much,
+  // so that a text that outgrows its first guess is moved a few times only.
+  void Grow(std::size_t n) {
+    const std::size_t needed = written_ + n + kRunCopy;
+    if (needed > out_.capacity()) out_.reserve(std::max(2 * out_.capacity(), needed));
+    out_.resize(std::min(out_.capacity(), needed + kStretch));
+  }
 
   std::string& out_;
   std::string_view source_;

@@ -1,7 +1,8 @@
-// Looking at eight bytes at a time for the few bytes a pass must stop at. Taken alone, a byte
-// b is below a bound n (up to 80) exactly where (b - n) & ~b has its high bit set; in a word, a
-// borrow can mark bytes after the first such byte as well, but never one before it, so the
-// lowest marked byte of a union of such tests is the first byte of the word that passes one.
+// Looking at eight or sixteen bytes at a time for the few bytes a pass must stop at. Taken
+// alone, a byte b is below a bound n (up to 80) exactly where (b - n) & ~b has its high bit
+// set; in a word, a borrow can mark bytes after the first such byte as well, but never one
+// before it, so the lowest marked byte of a union of such tests is the first byte of the word
+// that passes one. Blocks of sixteen compare exactly, each byte on its own.
 #pragma once
 
 #include <bit>
@@ -57,6 +58,19 @@ using Block = unsigned char __attribute__((vector_size(16)));
 template <typename Comparison>
 [[nodiscard]] inline Block Passes(Comparison comparison) {
   return reinterpret_cast<Block>(comparison);
+}
+
+// A bit for each byte of marks that is all ones, the first byte's the lowest: the high bit of
+// each byte of a half gathered by one multiplication (bit 8k+7 goes to bit 56+k).
+[[nodiscard]] inline std::uint32_t BitsOf(Block marks) {
+  using Halves = Word __attribute__((vector_size(sizeof(Block))));
+  constexpr Word kGather = 0x0002040810204081;
+  const auto gather = [](Word half) {
+    if constexpr (std::endian::native == std::endian::big) half = __builtin_bswap64(half);
+    return static_cast<std::uint32_t>(((half & kHighBits) * kGather) >> 56);
+  };
+  const auto halves = reinterpret_cast<Halves>(marks);
+  return gather(halves[0]) | gather(halves[1]) << 8;
 }
 
 // Where the first byte of marks that is all ones stands; sizeof(Block) if none.
