@@ -38,8 +38,10 @@ class LineWriter {
   }
 
  private:
+  // Appends text, guarded or not; false, with part of it written, where a guarded text holds
+  // a forbidden control byte.
   template <bool kGuarded>
-  void Write(std::string_view text, XmlContext context);
+  bool Write(std::string_view text, XmlContext context);
 
   Utf8Document& document_;
   bool line_open_ = false;  // characters written since the last break

@@ -36,6 +36,19 @@ void Utf8Document::Append(std::string_view bytes) {
   }
 }
 
+std::size_t Utf8Document::RoomInBlock() const {
+  return blocks_.empty() ? 0 : kBlockBytes - blocks_.back().used;
+}
+
+void Utf8Document::CutTo(std::size_t size) {
+  if (size == size_) return;
+  if (size > size_ || size_ - size > (blocks_.empty() ? 0 : blocks_.back().used)) {
+    throw std::logic_error("Utf8Document::CutTo beyond the current block");
+  }
+  blocks_.back().used -= size_ - size;
+  size_ = size;
+}
+
 void Utf8Document::Clear() {
   blocks_.clear();
   size_ = 0;

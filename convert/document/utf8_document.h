@@ -32,6 +32,13 @@ class Utf8Document {
 
   void Append(std::string_view bytes);
 
+  // How many bytes can still be reserved and committed, in any pieces, before a block is begun
+  // or spilled; 0 before the first.
+  [[nodiscard]] std::size_t RoomInBlock() const;
+  // Drops the text after its first size bytes, all of which are in the current block: no block
+  // has been begun or spilled since the text had that size.
+  void CutTo(std::size_t size);
+
   // Drops the text (without passing it on): the document is empty again.
   void Clear();
 

@@ -74,12 +74,9 @@ class CursorOut {
   static constexpr std::size_t kStretch = std::size_t{64} << 10;
 
   // Room for n more bytes and a stretch beyond; past the reserved room at least twice as much,
-  // so that a text that outgrows its first guess is moved a few times only.
-  void Grow(std::size_t n) {
-    const std::size_t needed = written_ + n + kRunCopy;
-    if (needed > out_.capacity()) out_.reserve(std::max(2 * out_.capacity(), needed));
-    out_.resize(std::min(out_.capacity(), needed + kStretch));
-  }
+  // so that a text that outgrows its first guess is moved a few times only. Out of line, so
+  // that the appends stay small enough to be inlined.
+  void Grow(std::size_t n);
 
   std::string& out_;
   std::string_view source_;

@@ -145,7 +145,10 @@ std::string_view GuardedByte(std::string_view text, std::size_t at, XmlContext c
     case '"':
       return context == XmlContext::kAttribute ? "&#34;" : "\"";
     default:
-      return text.substr(at, 1);  // tab, LF or CR
+      // Tab, LF and CR stay; a forbidden control byte gives nothing, for the text is one to
+      // be guarded without them.
+      return IsForbiddenControl(static_cast<unsigned char>(text[at])) ? std::string_view()
+                                                                      : text.substr(at, 1);
   }
 }
 

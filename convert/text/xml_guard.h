@@ -37,7 +37,8 @@ void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext contex
 // The first byte from from on that the guard may change: "<", ">", "&", every control byte
 // (tab, LF and CR among them) and, in an attribute, the double quote; text.size() if none.
 [[nodiscard]] std::size_t NextToGuard(std::string_view text, std::size_t from, XmlContext context);
-// What text[at], a byte NextToGuard stops at, becomes; tab, LF and CR stay.
+// What text[at], a byte NextToGuard stops at, becomes; tab, LF and CR stay. A forbidden control
+// byte gives an empty text: a writer that meets one has to guard the text anew, without them.
 [[nodiscard]] std::string_view GuardedByte(std::string_view text, std::size_t at,
                                            XmlContext context);
 // The longest text GuardedByte gives.

@@ -138,5 +138,18 @@ TEST(Utf8DocumentTest, SpillsFullBlocksInOrderAndKeepsOne) {
   EXPECT_EQ(document.Size(), expected.size());
 }
 
+// A writer may drop what it wrote last while that is in the current block, and never more.
+TEST(Utf8DocumentTest, CutsBackOnlyWithinTheCurrentBlock) {
+  Utf8Document document([](std::string_view /*block*/) {});
+  document.Append("kept");
+  document.Append("dropped");
+  document.CutTo(4);
+  document.Append("!");
+  EXPECT_EQ(document.Pieces().front(), "kept!");
+  const std::size_t before = document.Size();
+  document.Append(std::string(Utf8Document::kBlockBytes, 'x'));  // spills the block
+  EXPECT_THROW(document.CutTo(before), std::logic_error);
+}
+
 }  // namespace
 }  // namespace trelka
