@@ -530,18 +530,20 @@ class PendingOccurrences {
 };
 
 // Whether an occurrence found from end on could reach back before end: one whose anchor is
-// not "&" and starts within kMaxReach of it.
-bool ReachedFromBehind(std::string_view text, std::size_t end) {
-  static_assert(kMaxReach <= static_cast<TextPos>(sizeof(word_scan::Word)));
-  if (text.size() - end >= sizeof(word_scan::Word)) {
-    const word_scan::Word after = word_scan::Load(text.data() + end) &
-                                  PatternOf(std::string_view("\0\0\0\0", kMaxReach)).mask;
-    return (word_scan::MarkEqual(after, kAnchorFronts[kDash]) |
-            word_scan::MarkEqual(after, kAnchorFronts[kQuo])) != 0;
-  }
+// not "&" and starts within kMaxReach of it. Near the text's end, byte by byte.
+bool ReachedFromBehindNearTheEnd(std::string_view text, std::size_t end) {
   const std::string_view after = text.substr(end, static_cast<std::size_t>(kMaxReach));
   return std::any_of(after.begin(), after.end(),
                      [](char c) { return c == kAnchorFronts[kDash] || c == kAnchorFronts[kQuo]; });
+}
+
+inline bool ReachedFromBehind(std::string_view text, std::size_t end) {
+  static_assert(kMaxReach <= static_cast<TextPos>(sizeof(word_scan::Word)));
+  if (text.size() - end < sizeof(word_scan::Word)) return ReachedFromBehindNearTheEnd(text, end);
+  constexpr word_scan::Word kReachable = PatternOf(std::string_view("\0\0\0\0", kMaxReach)).mask;
+  const word_scan::Word after = word_scan::Load(text.data() + end) & kReachable;
+  return (word_scan::MarkEqual(after, kAnchorFronts[kDash]) |
+          word_scan::MarkEqual(after, kAnchorFronts[kQuo])) != 0;
 }
 
 // The whole table in one copy of the text: one scan stops at every anchor, finds the rows'
@@ -558,7 +560,7 @@ bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
     const std::size_t anchor = kAnchorOfFront[static_cast<unsigned char>(text[stop])];
     if (anchor == kAmpersand) {
       const WholeEntity* whole = WholeEntityAt(text, stop);
-      if (whole != nullptr && pending.EndBy(at_stop) &&
+      if (whole != nullptr && (pending.Empty() || pending.EndBy(at_stop)) &&
           !ReachedFromBehind(text, stop + whole->text.size())) {
         // Nothing found before it reaches into it, nothing after it reaches back into it.
         if (whole->row == kRows.size()) {
