@@ -1,8 +1,10 @@
 #include "nginx_server.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,8 +36,16 @@ NginxServer::NginxServer(const std::string& root) {
   const char* script = TRELKA_NGINX_SCRIPT;
   port_ = ClosedPort();
   const std::string port = std::to_string(port_);
+  const pid_t parent = ::getpid();
   pid_ = ::fork();
   if (pid_ == 0) {
+    // A test that crashes runs no destructor: nginx then ends with it rather than serving on,
+    // and it never holds the test's output, which ctest waits on until every holder is gone.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(1);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
     ::execlp("bash", "bash", script, root.c_str(), port.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
