@@ -70,10 +70,6 @@ bool NeedsLook(char c, XmlContext context) {
          static_cast<unsigned char>(c) < kFirstNonControl;
 }
 
-// The longest text a byte that needs a look becomes: "&#60;", "&#38;", "&#62;" or "&#34;".
-constexpr std::size_t kLongestReplacement = 5;
-static_assert(kLongestReplacement == kLongestGuardedByte);
-
 // Room in out for text from "from" on at its longest, so that an output outgrowing its room
 // moves to a larger place once rather than each time it doubles.
 void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from,
@@ -81,21 +77,21 @@ void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t fro
   std::size_t room = text.size() - from;
   for (std::size_t i = NextToGuard(text, from, context); i < text.size();
        i = NextToGuard(text, i + 1, context)) {
-    room += kLongestReplacement - 1;
+    room += kLongestGuardedByte - 1;
   }
   out.reserve(out.size() + room);
 }
 
 // Appends the guarded form of a text without forbidden control bytes.
 void AppendGuarded(std::string& out, std::string_view text, XmlContext context) {
-  if (out.capacity() - out.size() < text.size() + kLongestReplacement) {
-    out.reserve(out.size() + text.size() + kLongestReplacement);
+  if (out.capacity() - out.size() < text.size() + kLongestGuardedByte) {
+    out.reserve(out.size() + text.size() + kLongestGuardedByte);
   }
   std::size_t i = 0;
   while (i < text.size()) {
     // Ordinary characters go over in runs; only the bytes below need a look.
     const std::size_t run_end = NextToGuard(text, i, context);
-    if (out.capacity() - out.size() < run_end - i + kLongestReplacement) {
+    if (out.capacity() - out.size() < run_end - i + kLongestGuardedByte) {
       MakeRoomForTheRest(out, text, i, context);
     }
     out.append(text, i, run_end - i);

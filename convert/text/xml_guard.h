@@ -41,7 +41,7 @@ void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext contex
 // byte gives an empty text: a writer that meets one has to guard the text anew, without them.
 [[nodiscard]] std::string_view GuardedByte(std::string_view text, std::size_t at,
                                            XmlContext context);
-// The longest text GuardedByte gives.
+// The longest text GuardedByte gives: "&#60;", "&#38;", "&#62;" or "&#34;".
 inline constexpr std::size_t kLongestGuardedByte = 5;
 
 }  // namespace trelka
