@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "text/codepage.h"
+#include "text/utf8_runs.h"
 #include "text/word_scan.h"
 #include "text/xml_guard.h"
 
@@ -30,33 +31,6 @@ const char* NextLineRuleByte(const char* in, const char* const end) {
   }
   while (in < end && *in != '\0' && *in != '\r' && *in != '\n') ++in;
   return in;
-}
-
-// Converts bytes that hold no NUL, CR or LF to out, which has room for three bytes each and
-// one more; returns the end of what was written. Eight ASCII bytes go over as they are, other
-// bytes each through the table: one load and one fixed-size store, no test per byte.
-char* ConvertRun(const char* in, const char* const end, char* out) {
-  const auto& table = Cp1251Utf8Table();
-  const auto convert = [&table](const char* from, const char* to, char* into) {
-    for (; from < to; ++from) {
-      // One load of the entry, its length taken from the loaded word.
-      std::uint32_t entry;
-      std::memcpy(&entry, &table[static_cast<unsigned char>(*from)], sizeof entry);
-      std::memcpy(into, &entry, sizeof entry);
-      into += std::endian::native == std::endian::little ? entry >> 24 : entry & 0xFF;
-    }
-    return into;
-  };
-  for (; end - in >= static_cast<std::ptrdiff_t>(sizeof(Word)); in += sizeof(Word)) {
-    const Word w = word_scan::Load(in);
-    if ((w & word_scan::kHighBits) == 0) {
-      std::memcpy(out, &w, sizeof w);
-      out += sizeof w;
-    } else {
-      out = convert(in, in + sizeof(Word), out);
-    }
-  }
-  return convert(in, end, out);
 }
 
 }  // namespace
@@ -106,7 +80,7 @@ bool LineWriter::Write(std::string_view text, XmlContext context) {
                    : static_cast<std::size_t>(
                          NextLineRuleByte(text.data() + at, text.data() + chunk_end) - text.data());
       if (run_end != at) {
-        out = ConvertRun(text.data() + at, text.data() + run_end, out);
+        out = Cp1251RunToUtf8(text.data() + at, text.data() + run_end, out);
         after_cr = false;
         line_open = true;
       }
