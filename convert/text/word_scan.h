@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "block_bits.h"  // the processor's own side, which CMake puts on the include path
+
 namespace trelka::word_scan {
 
 using Word = std::uint64_t;
@@ -60,26 +62,12 @@ template <typename Comparison>
   return reinterpret_cast<Block>(comparison);
 }
 
-// A bit for each byte of marks that is all ones, the first byte's the lowest: the high bit of
-// each byte of a half gathered by one multiplication (bit 8k+7 goes to bit 56+k).
-[[nodiscard]] inline std::uint32_t BitsOf(Block marks) {
-  using Halves = Word __attribute__((vector_size(sizeof(Block))));
-  constexpr Word kGather = 0x0002040810204081;
-  const auto gather = [](Word half) {
-    if constexpr (std::endian::native == std::endian::big) half = __builtin_bswap64(half);
-    return static_cast<std::uint32_t>(((half & kHighBits) * kGather) >> 56);
-  };
-  const auto halves = reinterpret_cast<Halves>(marks);
-  return gather(halves[0]) | gather(halves[1]) << 8;
-}
+// A bit for each byte of marks that is all ones, the first byte's the lowest.
+[[nodiscard]] inline std::uint32_t BitsOf(Block marks) { return HighBitsOf(marks); }
 
 // Where the first byte of marks that is all ones stands; sizeof(Block) if none.
 [[nodiscard]] inline std::size_t FirstSet(Block marks) {
-  using Halves = Word __attribute__((vector_size(sizeof(Block))));
-  const auto halves = reinterpret_cast<Halves>(marks);
-  if (halves[0] != 0) return FirstMarked(halves[0] & kHighBits);
-  if (halves[1] != 0) return sizeof(Word) + FirstMarked(halves[1] & kHighBits);
-  return sizeof(Block);
+  return static_cast<std::size_t>(std::countr_zero(BitsOf(marks) | 1U << sizeof(Block)));
 }
 
 }  // namespace trelka::word_scan

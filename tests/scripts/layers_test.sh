@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The library's folders are layers that import only downward, in the order platform, text,
 # http, document, run: every include of a file in convert/ names a folder at or below the
-# file's own, and no source stands outside the folders.
+# file's own (or a header of text's processor side), and no source stands outside the folders.
 #
 #   layers_test.sh SOURCE_DIR
 set -u
@@ -18,7 +18,10 @@ upward=
 for layer in "${layers[@]}"; do
   own=$(rank "$layer")
   while IFS=: read -r file included; do
-    [ "$(rank "${included%%/*}")" -le "$own" ] || upward="$upward ${file#"$convert/"}→$included"
+    folder=${included%%/*}
+    # A name alone is a header of the processor's side of text/, which CMake puts on the path.
+    [ "$folder" = "$included" ] && compgen -G "$convert/text/*/$included" >/dev/null && folder=text
+    [ "$(rank "$folder")" -le "$own" ] || upward="$upward ${file#"$convert/"}→$included"
   done < <(grep -ro '#include "[^"]*"' "$convert/$layer" | sed 's/#include "\(.*\)"/\1/')
 done
 check "no include reaches a layer above its own${upward:+:$upward}" test -z "$upward"
