@@ -49,34 +49,51 @@ __attribute__((target("ssse3"))) char* StoreHalf(__m128i pairs, unsigned ascii, 
   return out + kCompaction.lengths[ascii];
 }
 
-__attribute__((target("ssse3"))) char* Ssse3Run(const char* in, const char* const end, char* out) {
-  // Compared as signed bytes: ASCII is 0 to 127, 80-BF is -128 to -65, C0-FF -64 to -1.
-  const __m128i below_letters = _mm_set1_epi8(-65);
-  const __m128i below_second_lead = _mm_set1_epi8(-17);  // F0-FF (р-я) lead with D1
-  const __m128i first_lead = _mm_set1_epi8(static_cast<char>(0xD0));
-  const __m128i zero = _mm_setzero_si128();
-  for (; end - in >= static_cast<std::ptrdiff_t>(kBlock); in += kBlock) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-    if (high == 0) {
+// Converts kBytes (sixteen, or eight at a run's end) from in.
+template <std::size_t kBytes>
+__attribute__((target("ssse3"))) char* ConvertBlock(const char* in, char* out) {
+  static_assert(kBytes == kBlock || kBytes == kHalf);
+  constexpr unsigned kAll = (1U << kBytes) - 1;
+  const __m128i bytes = kBytes == kBlock ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(in))
+                                         : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
+  const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes)) & kAll;
+  if (high == 0) {
+    if constexpr (kBytes == kBlock) {
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-      out += kBlock;
-      continue;
+    } else {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
     }
-    if (_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, below_letters)) != 0xFFFF) {
-      out = Cp1251RunToUtf8ByTable(in, in + kBlock, out);  // a byte of 80-BF
-      continue;
-    }
-    const __m128i letters = _mm_cmplt_epi8(bytes, zero);
-    const __m128i second = _mm_and_si128(_mm_cmpgt_epi8(bytes, below_second_lead), letters);
-    const __m128i lead = _mm_sub_epi8(first_lead, second);  // D0, or D1 where second is -1
-    // А-п (C0-EF) are 90-BF after D0, р-я (F0-FF) 80-8F after D1; ASCII stays.
-    const __m128i trail =
-        _mm_sub_epi8(_mm_sub_epi8(bytes, _mm_and_si128(letters, _mm_set1_epi8(0x30))),
-                     _mm_and_si128(second, _mm_set1_epi8(0x40)));
-    const unsigned ascii = ~high;
-    out = StoreHalf(_mm_unpacklo_epi8(lead, trail), ascii & 0xFF, out);
-    out = StoreHalf(_mm_unpackhi_epi8(lead, trail), ascii >> kHalf & 0xFF, out);
+    return out + kBytes;
+  }
+  // Compared as signed bytes: ASCII is 0 to 127, 80-BF is -128 to -65, C0-FF -64 to -1.
+  const auto letters_or_ascii =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(-65))));
+  if ((letters_or_ascii & kAll) != kAll) {
+    return Cp1251RunToUtf8ByTable(in, in + kBytes, out);  // a byte of 80-BF
+  }
+  const __m128i letters = _mm_cmplt_epi8(bytes, _mm_setzero_si128());
+  // F0-FF (р-я) lead with D1, the others with D0.
+  const __m128i second = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(-17)), letters);
+  const __m128i lead = _mm_sub_epi8(_mm_set1_epi8(static_cast<char>(0xD0)), second);
+  // А-п (C0-EF) are 90-BF after D0, р-я (F0-FF) 80-8F after D1; ASCII stays.
+  const __m128i trail =
+      _mm_sub_epi8(_mm_sub_epi8(bytes, _mm_and_si128(letters, _mm_set1_epi8(0x30))),
+                   _mm_and_si128(second, _mm_set1_epi8(0x40)));
+  const unsigned ascii = ~high & kAll;
+  out = StoreHalf(_mm_unpacklo_epi8(lead, trail), ascii & 0xFF, out);
+  if constexpr (kBytes == kBlock) {
+    out = StoreHalf(_mm_unpackhi_epi8(lead, trail), ascii >> kHalf, out);
+  }
+  return out;
+}
+
+__attribute__((target("ssse3"))) char* Ssse3Run(const char* in, const char* const end, char* out) {
+  for (; end - in >= static_cast<std::ptrdiff_t>(kBlock); in += kBlock) {
+    out = ConvertBlock<kBlock>(in, out);
+  }
+  if (end - in >= static_cast<std::ptrdiff_t>(kHalf)) {
+    out = ConvertBlock<kHalf>(in, out);
+    in += kHalf;
   }
   return Cp1251RunToUtf8ByTable(in, end, out);
 }
