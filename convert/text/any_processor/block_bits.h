@@ -11,8 +11,8 @@ namespace trelka::word_scan {
 template <typename Block>
 [[nodiscard]] inline std::uint32_t HighBitsOf(Block block) {
   using Half = std::uint64_t;
-  using Halves = Half __attribute__((vector_size(sizeof(Block))));
-  static_assert(sizeof(Block) == 2 * sizeof(Half));
+  using Halves = Half __attribute__((vector_size(16)));
+  static_assert(sizeof(Block) == sizeof(Halves));
   constexpr Half kGather = 0x0002040810204081;
   const auto gather = [](Half half) {
     if constexpr (std::endian::native == std::endian::big) half = __builtin_bswap64(half);
