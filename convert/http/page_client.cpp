@@ -1,6 +1,7 @@
 #include "http/page_client.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "http/http_failures.h"
 #include "http/http_response.h"
@@ -41,16 +42,23 @@ class Connection final : public ByteSource {
   }
 
   // From now on the response must keep arriving.
-  void RequestSent() { progress_.emplace(Clock::now(), limits_.receive, limits_.progress_bytes); }
+  void RequestSent() {
+    progress_.emplace(Clock::now(), limits_.receive, limits_.progress_bytes);
+    answer_due_ = true;
+  }
 
   std::size_t Receive(char* buffer, std::size_t capacity) override {
     for (;;) {
-      const Transfer got = socket_.Receive(buffer, capacity);
-      if (got.error == 0) {
-        if (progress_) progress_->Record(Clock::now(), got.bytes);
-        return got.bytes;
+      // Right after the request no answer can be there yet: the wait comes first, which saves
+      // a receive per page that would only say so.
+      if (!std::exchange(answer_due_, false)) {
+        const Transfer got = socket_.Receive(buffer, capacity);
+        if (got.error == 0) {
+          if (progress_) progress_->Record(Clock::now(), got.bytes);
+          return got.bytes;
+        }
+        if (got.error != kWsaWouldBlock) throw EIdSocketError(got.error);
       }
-      if (got.error != kWsaWouldBlock) throw EIdSocketError(got.error);
       Deadline deadline = Clock::now() + limits_.receive;
       if (progress_) deadline = std::min(deadline, progress_->Deadline());
       if (!socket_.WaitUntilReadable(deadline, cancel_)) throw EIdSocketError(kWsaTimedOut);
@@ -64,6 +72,7 @@ class Connection final : public ByteSource {
   const ExchangeLimits& limits_;
   const CancelSignal& cancel_;
   std::optional<ProgressWindow> progress_;
+  bool answer_due_ = false;  // the request is sent and nothing has been received since
 };
 
 }  // namespace
