@@ -7,7 +7,6 @@
 #include <immintrin.h>
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -33,8 +32,9 @@ constexpr Compaction kCompaction = [] {
   for (std::size_t ascii = 0; ascii < 256; ++ascii) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < kHalf; ++i) {
-      if ((ascii >> i & 1) == 0)
-        compaction.shuffles[ascii][kept++] = static_cast<std::uint8_t>(2 * i);
+      if ((ascii >> i & 1) == 0) {
+        compaction.shuffles[ascii][kept++] = static_cast<std::uint8_t>(2 * i);  // the lead
+      }
       compaction.shuffles[ascii][kept++] = static_cast<std::uint8_t>(2 * i + 1);
     }
     compaction.lengths[ascii] = static_cast<std::uint8_t>(kept);
