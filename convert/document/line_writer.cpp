@@ -1,9 +1,7 @@
 #include "document/line_writer.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 
 #include "text/codepage.h"
