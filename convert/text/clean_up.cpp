@@ -181,11 +181,10 @@ class OneCopyWriter {
   // none and is copied without a search.
   void NoteAmpersand(std::size_t at) { ampersands_end_ = at + 1; }
 
-  // The characters [start, end) give way to row r's replacement; start is not before the last
-  // end.
-  void Replace(std::size_t start, std::size_t end, std::size_t r) {
+  // The characters [start, end) give way to replacement; start is not before the last end.
+  void Replace(std::size_t start, std::size_t end, const Piece& replacement) {
     AppendRun(start);
-    out_.Put(kReplacementPieces[r]);
+    out_.Put(replacement);
     copied_ = end;
   }
 
@@ -282,7 +281,8 @@ constexpr std::size_t kMaxCluster = 32;
 template <Runs kRuns>
 bool AppendCluster(const Occurrence* cluster, std::size_t size, OneCopyWriter<kRuns>& out) {
   const auto append = [&](const Occurrence& o) {
-    out.Replace(static_cast<std::size_t>(o.start), static_cast<std::size_t>(o.end), o.row);
+    out.Replace(static_cast<std::size_t>(o.start), static_cast<std::size_t>(o.end),
+                kReplacementPieces[o.row]);
   };
   // By far the most common: one occurrence, or one that the table meets first (the lowest
   // row, the first of that row) and whose deletion takes every other's search text with it,
@@ -373,13 +373,13 @@ static_assert(std::all_of(kRows.begin(), kRows.end(), [](const EntityRow& row) {
 }));
 
 // Entities as pages write them, each the deletion of one row's occurrence ("&laquo;" of the
-// "&laquo" row's). Where one stands alone it is replaced at once, in one comparison, rather
-// than by collecting the occurrences of the rows inside it ("aquo;", "quo;") into a cluster:
-// most of a page's stops are whole entities, and each cluster costs several branches that no
-// predictor can learn.
-constexpr std::array<std::string_view, 13> kWholeEntityTexts = {
+// "&laquo" row's) or one that no row touches ("&quot;"). Where one stands alone it is replaced
+// at once, in one comparison, rather than by collecting the occurrences of the rows inside it
+// ("aquo;", "quo;") into a cluster: most of a page's stops are whole entities, and each
+// cluster costs several branches that no predictor can learn.
+constexpr std::array<std::string_view, 14> kWholeEntityTexts = {
     "&nbsp;", "&mdash;",  "&ndash;", "&times;", "&laquo;", "&raquo;", "&deg;",
-    "&gt;",   "&hellip;", "&prime;", "&amp;",   "&ordm;",  "&acute;"};
+    "&gt;",   "&hellip;", "&prime;", "&amp;",   "&ordm;",  "&acute;", "&quot;"};
 
 // The row the table meets first among those whose search text stands wholly in text, and
 // where; kRows.size() where none does.
@@ -429,20 +429,40 @@ constexpr bool IsWholeEntity(std::string_view text) {
 }
 static_assert(std::all_of(kWholeEntityTexts.begin(), kWholeEntityTexts.end(), IsWholeEntity));
 
+// What the one copy writes for a whole entity that no row touches: the entity as it stands,
+// and where the runs are escaped, its "&" escaped as AmpersandEscape would escape it.
+constexpr std::array<Piece, 2> KeptForms(std::string_view text) {
+  constexpr std::string_view kEscaped = "&#38;";
+  Piece escaped(kEscaped);
+  for (std::size_t i = 1; i < text.size(); ++i) escaped.bytes[escaped.size++] = text[i];
+  return {Piece(text), escaped};
+}
+
 struct WholeEntity {
   std::string_view text;
-  std::uint8_t row;  // the row whose deletion it is; kRows.size() where none
   WordPattern pattern;
+  // What the one copy writes in its place, as the runs are written (by Runs): the row's
+  // replacement, or for an entity no row touches, the entity itself. The same few bytes
+  // either way, so that which kind a page's entity is costs no branch.
+  std::array<Piece, 2> replacement;
 };
 
 constexpr auto kWholeEntities = [] {
   std::array<WholeEntity, kWholeEntityTexts.size()> wholes{};
   for (std::size_t w = 0; w < wholes.size(); ++w) {
     const std::string_view text = kWholeEntityTexts[w];
-    wholes[w] = {text, static_cast<std::uint8_t>(FirstRowIn(text).first), PatternOf(text)};
+    const std::size_t row = FirstRowIn(text).first;
+    const std::array<Piece, 2> kept = KeptForms(text);
+    wholes[w] = {text, PatternOf(text),
+                 row == kRows.size()
+                     ? kept
+                     : std::array<Piece, 2>{kReplacementPieces[row], kReplacementPieces[row]}};
   }
   return wholes;
 }();
+static_assert(std::all_of(kWholeEntityTexts.begin(), kWholeEntityTexts.end(), [](auto text) {
+  return text[1] != '#' && text.size() + std::string_view("#38;").size() <= Piece().bytes.size();
+}));
 
 // For the byte after an "&", the whole entities that can stand there.
 using WholeSet = std::uint16_t;
@@ -563,12 +583,9 @@ bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
       if (whole != nullptr && (pending.Empty() || pending.EndBy(at_stop)) &&
           !ReachedFromBehind(text, stop + whole->text.size())) {
         // Nothing found before it reaches into it, nothing after it reaches back into it.
-        if (whole->row == kRows.size()) {
-          out.NoteAmpersand(stop);
-        } else {
-          if (!pending.Empty() && !pending.WriteCompleted(at_stop, out)) return false;
-          out.Replace(stop, stop + whole->text.size(), whole->row);
-        }
+        if (!pending.Empty() && !pending.WriteCompleted(at_stop, out)) return false;
+        out.Replace(stop, stop + whole->text.size(),
+                    whole->replacement[static_cast<std::size_t>(kRuns)]);
         stops.SkipTo(stop + whole->text.size());
         continue;
       }

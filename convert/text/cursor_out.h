@@ -1,7 +1,7 @@
 // The output of a pass that copies its input in runs, with short pieces between them. A
 // checked append per run costs a call into memcpy and a branch on the run's length that no
 // predictor learns; here a run of up to kRunCopy bytes is one copy of a fixed size, a piece one
-// copy of eight bytes, and the string is kept that much larger than what is written until
+// copy of sixteen bytes, and the string is kept that much larger than what is written until
 // Finish cuts it.
 #pragma once
 
@@ -14,9 +14,9 @@
 
 namespace trelka {
 
-// A piece of up to eight bytes, padded, so that it is written with one fixed-size copy.
+// A piece of up to sixteen bytes, padded, so that it is written with one fixed-size copy.
 struct Piece {
-  std::array<char, 8> bytes{};
+  std::array<char, 16> bytes{};
   std::size_t size = 0;
 
   constexpr Piece() = default;
