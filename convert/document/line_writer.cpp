@@ -6,30 +6,18 @@
 
 #include "text/codepage.h"
 #include "text/utf8_runs.h"
-#include "text/word_scan.h"
 #include "text/xml_guard.h"
 
 namespace trelka {
 
 namespace {
 
-using word_scan::Word;
-
 // Bytes of text converted per reservation: small, so that a block is never left much emptier
 // than full.
 constexpr std::size_t kChunkBytes = 4096;
 
-// The first NUL, CR or LF from in on (the bytes the line rules look at), else end.
-const char* NextLineRuleByte(const char* in, const char* const end) {
-  for (; end - in >= static_cast<std::ptrdiff_t>(sizeof(Word)); in += sizeof(Word)) {
-    const Word w = word_scan::Load(in);
-    const Word marks =
-        word_scan::MarkBelow(w, 1) | word_scan::MarkEqual(w, '\r') | word_scan::MarkEqual(w, '\n');
-    if (marks != 0) return in + word_scan::FirstMarked(marks);
-  }
-  while (in < end && *in != '\0' && *in != '\r' && *in != '\n') ++in;
-  return in;
-}
+// The bytes the line rules look at: NUL, CR and LF.
+constexpr ByteStops kLineRuleStops = {1, {'\r', '\n', '\n', '\n'}};
 
 }  // namespace
 
@@ -73,15 +61,15 @@ bool LineWriter::Write(std::string_view text, XmlContext context) {
     char* out = start;
     while (at < chunk_end) {
       // A run of ordinary bytes, then the byte that ends it.
-      const std::size_t run_end =
-          kGuarded ? NextToGuard(text.substr(0, chunk_end), at, context)
-                   : static_cast<std::size_t>(
-                         NextLineRuleByte(text.data() + at, text.data() + chunk_end) - text.data());
+      const Utf8Run run =
+          Cp1251ToUtf8UntilStop(text.data() + at, text.data() + chunk_end,
+                                kGuarded ? GuardStops(context) : kLineRuleStops, out);
+      const auto run_end = static_cast<std::size_t>(run.in - text.data());
       if (run_end != at) {
-        out = Cp1251RunToUtf8(text.data() + at, text.data() + run_end, out);
         after_cr = false;
         line_open = true;
       }
+      out = run.out;
       at = run_end;
       if (at == chunk_end) break;
       const char c = text[at];

@@ -10,7 +10,10 @@
 
 namespace trelka {
 
-char* Cp1251RunToUtf8ByTable(const char* in, const char* const end, char* out) {
+namespace {
+
+// Converts [in, end), which holds no stop.
+char* RunByTable(const char* in, const char* const end, char* out) {
   using word_scan::Word;
   const auto& table = Cp1251Utf8Table();
   // Other bytes each through the table: one load and one fixed-size store, no test per byte.
@@ -34,6 +37,15 @@ char* Cp1251RunToUtf8ByTable(const char* in, const char* const end, char* out) {
     }
   }
   return convert(in, end, out);
+}
+
+}  // namespace
+
+Utf8Run Cp1251ToUtf8UntilStopByTable(const char* in, const char* end, const ByteStops& stops,
+                                     char* out) {
+  const char* const stop =
+      in + NextStop(std::string_view(in, static_cast<std::size_t>(end - in)), 0, stops);
+  return {stop, RunByTable(in, stop, out)};
 }
 
 }  // namespace trelka

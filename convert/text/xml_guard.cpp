@@ -9,7 +9,9 @@ namespace trelka {
 
 namespace {
 
-bool IsForbiddenControl(unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+bool IsForbiddenControl(unsigned char c) {
+  return c < kFirstNonControl && c != '\t' && c != '\n' && c != '\r';
+}
 
 bool IsXmlChar(unsigned long code) {
   return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
@@ -55,21 +57,6 @@ bool StartsPredefinedEntity(std::string_view text, std::size_t at) {
   return false;
 }
 
-using word_scan::Broadcast;
-using word_scan::MarkBelow;
-using word_scan::Word;
-constexpr unsigned char kFirstNonControl = 0x20;
-// "<" (3C) and ">" (3E) are the bytes b with b | 02 = 3E, and the double quote (22) and "&"
-// (26) those with b | 04 = 26: one test each pair.
-constexpr Word kAngleBit = Broadcast(0x02), kAngles = Broadcast('>');
-constexpr Word kQuoteBit = Broadcast(0x04), kQuoteAmpersand = Broadcast('&');
-static_assert(('<' | 0x02) == '>' && ('"' | 0x04) == '&');
-
-bool NeedsLook(char c, XmlContext context) {
-  return c == '<' || c == '>' || c == '&' || (c == '"' && context == XmlContext::kAttribute) ||
-         static_cast<unsigned char>(c) < kFirstNonControl;
-}
-
 // Room in out for text from "from" on at its longest, so that an output outgrowing its room
 // moves to a larger place once rather than each time it doubles.
 void MakeRoomForTheRest(std::string& out, std::string_view text, std::size_t from,
@@ -103,32 +90,6 @@ void AppendGuarded(std::string& out, std::string_view text, XmlContext context) 
 }
 
 }  // namespace
-
-std::size_t NextToGuard(std::string_view text, std::size_t from, XmlContext context) {
-  using word_scan::Passes;
-  using word_scan::Splat;
-  const bool in_attribute = context == XmlContext::kAttribute;
-  std::size_t i = from;
-  for (; text.size() - i >= sizeof(word_scan::Block); i += sizeof(word_scan::Block)) {
-    const word_scan::Block b = word_scan::LoadBlock(text.data() + i);
-    // "<" and ">" in one comparison, as in the words below.
-    word_scan::Block marks = Passes((b | Splat(0x02)) == Splat('>')) | Passes(b == Splat('&')) |
-                             Passes(b < Splat(kFirstNonControl));
-    if (in_attribute) marks |= Passes(b == Splat('"'));
-    const std::size_t first = word_scan::FirstSet(marks);
-    if (first < sizeof(word_scan::Block)) return i + first;
-  }
-  for (; i + sizeof(Word) <= text.size(); i += sizeof(Word)) {
-    const Word w = word_scan::Load(text.data() + i);
-    const Word marks = MarkBelow((w | kAngleBit) ^ kAngles, 1) |
-                       (in_attribute ? MarkBelow((w | kQuoteBit) ^ kQuoteAmpersand, 1)
-                                     : word_scan::MarkEqual(w, '&')) |
-                       MarkBelow(w, kFirstNonControl);
-    if (marks != 0) return i + word_scan::FirstMarked(marks);
-  }
-  while (i < text.size() && !NeedsLook(text[i], context)) ++i;
-  return i;
-}
 
 std::string_view GuardedByte(std::string_view text, std::size_t at, XmlContext context) {
   switch (text[at]) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/byte_stops.h"
+
 namespace trelka {
 
 enum class XmlContext {
@@ -34,9 +36,18 @@ void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext contex
 // others as they are.
 [[nodiscard]] bool HasForbiddenControl(std::string_view text);
 [[nodiscard]] std::string WithoutForbiddenControls(std::string_view text);
-// The first byte from from on that the guard may change: "<", ">", "&", every control byte
-// (tab, LF and CR among them) and, in an attribute, the double quote; text.size() if none.
-[[nodiscard]] std::size_t NextToGuard(std::string_view text, std::size_t from, XmlContext context);
+// The bytes below this one are the control bytes.
+inline constexpr unsigned char kFirstNonControl = 0x20;
+// The bytes the guard may change: "<", ">", "&", every control byte (tab, LF and CR among
+// them) and, in an attribute, the double quote.
+[[nodiscard]] constexpr ByteStops GuardStops(XmlContext context) {
+  return {kFirstNonControl, {'<', '>', '&', context == XmlContext::kAttribute ? '"' : '&'}};
+}
+// The first of them from from on; text.size() if none.
+[[nodiscard]] inline std::size_t NextToGuard(std::string_view text, std::size_t from,
+                                             XmlContext context) {
+  return NextStop(text, from, GuardStops(context));
+}
 // What text[at], a byte NextToGuard stops at, becomes; tab, LF and CR stay. A forbidden control
 // byte gives an empty text: a writer that meets one has to guard the text anew, without them.
 [[nodiscard]] std::string_view GuardedByte(std::string_view text, std::size_t at,

@@ -2,8 +2,8 @@
 
 namespace trelka {
 
-char* Cp1251RunToUtf8(const char* in, const char* end, char* out) {
-  return Cp1251RunToUtf8ByTable(in, end, out);
+Utf8Run Cp1251ToUtf8UntilStop(const char* in, const char* end, const ByteStops& stops, char* out) {
+  return Cp1251ToUtf8UntilStopByTable(in, end, stops, out);
 }
 
 }  // namespace trelka
