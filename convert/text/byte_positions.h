@@ -39,16 +39,6 @@ class BytePositions {
     return at;
   }
 
-  // Leaves out the positions before at, which is not before the last one returned.
-  void SkipTo(std::size_t at) {
-    if (at - window_ < kWindowBytes) {
-      marks_ &= ~std::uint64_t{0} << (at - window_);
-      return;
-    }
-    window_ = std::min(at, text_.size());
-    marks_ = MarksAt(window_);
-  }
-
  private:
   using Block = word_scan::Block;
   static constexpr std::size_t kBlockBytes = sizeof(Block);

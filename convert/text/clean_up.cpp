@@ -574,7 +574,11 @@ bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
   OneCopyWriter<kRuns> out(text, buffer);
   PendingOccurrences pending;
   BytePositions<kAnchors.size()> stops(text, kAnchorFronts);
+  // Stops inside a whole entity just replaced are passed over as they come: clearing them from
+  // the scan would make finding the next stop wait for the entity's length.
+  std::size_t replaced_end = 0;
   for (std::size_t stop = stops.Next(); stop != kNone; stop = stops.Next()) {
+    if (stop < replaced_end) continue;
     const TextPos at_stop = static_cast<TextPos>(stop);
     if (!pending.Empty() && !pending.WriteCompleted(at_stop - kMaxReach, out)) return false;
     const std::size_t anchor = kAnchorOfFront[static_cast<unsigned char>(text[stop])];
@@ -586,7 +590,7 @@ bool SubstituteInOneCopy(std::string_view text, std::string& buffer) {
         if (!pending.Empty() && !pending.WriteCompleted(at_stop, out)) return false;
         out.Replace(stop, stop + whole->text.size(),
                     whole->replacement[static_cast<std::size_t>(kRuns)]);
-        stops.SkipTo(stop + whole->text.size());
+        replaced_end = stop + whole->text.size();
         continue;
       }
       out.NoteAmpersand(stop);
