@@ -21,8 +21,8 @@ namespace {
 // Every cache page is the smallest page that still yields an element.
 class TinyPages final : public trelka::PageSource {
  public:
-  std::string Get(const std::string& /*url*/, const trelka::CancelSignal& /*cancel*/) override {
-    return "<p><b>Cache</b>";
+  trelka::Page Get(const std::string& /*url*/, const trelka::CancelSignal& /*cancel*/) override {
+    return std::string("<p><b>Cache</b>");
   }
 };
 

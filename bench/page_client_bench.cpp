@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   const double cpu_start = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   try {
-    for (int i = 0; i < requests; ++i) bytes += client.Get(url, never_cancelled).size();
+    for (int i = 0; i < requests; ++i) bytes += client.Get(url, never_cancelled).Text().size();
   } catch (const trelka::Failure& failure) {
     std::fprintf(stderr, "%s\n", failure.Message().c_str());
     return 1;

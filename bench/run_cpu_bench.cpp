@@ -32,7 +32,7 @@ class PagesInMemory final : public trelka::PageSource {
     }
   }
 
-  std::string Get(const std::string& url, const trelka::CancelSignal& /*cancel*/) override {
+  trelka::Page Get(const std::string& url, const trelka::CancelSignal& /*cancel*/) override {
     const auto page = pages_.find(url.substr(url.rfind('=') + 1));
     return page == pages_.end() ? std::string() : page->second;
   }

@@ -29,8 +29,8 @@ std::string SequentialRun(const std::string& path, RunWindow& window, PageSource
     ++index;
     window.ShowProgress(index, total);
     const WaypointRecord waypoint = ParseWaypointLine(file.ReadLine());
-    const std::string page = pages.Get(CachePageUrl(page_service_address, waypoint.id), cancel);
-    const auto cache = Extract(page, window.ReadCheckBox());
+    const Page page = pages.Get(CachePageUrl(page_service_address, waypoint.id), cancel);
+    const auto cache = Extract(page.Text(), window.ReadCheckBox());
     if (cache) waypoint_lines.AppendText(WaypointElement(waypoint, *cache, gpx));
   }
   LineList elements(waypoint_lines.Text() + "</gpx>");

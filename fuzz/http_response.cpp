@@ -36,8 +36,8 @@ class FuzzedBytes final : public trelka::ByteSource {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedBytes source(data, size);
   try {
-    const std::string body = trelka::ReadResponse(source);
-    if (body.size() > trelka::kMaxResponseBytes) __builtin_trap();
+    const trelka::Page body = trelka::ReadResponse(source);
+    if (body.Text().size() > trelka::kMaxResponseBytes) __builtin_trap();
   } catch (const trelka::Failure&) {
   }
   return 0;

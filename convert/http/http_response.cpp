@@ -85,12 +85,29 @@ class ResponseStream {
     }
   }
 
-  // Appends everything up to the close to out, at most limit bytes in all.
-  void ReadUntilClose(std::string& out, std::size_t limit) {
+  // The next count bytes as a page in the buffer they are received into; fails when the
+  // connection closes first. Nothing after them is received.
+  Page TakePage(std::size_t count) {
+    if (capacity_ - next_ < count) MoveTo(count);
+    while (Buffered() < count) {
+      const std::size_t n =
+          closed_ ? 0 : source_.Receive(storage_.get() + end_, next_ + count - end_);
+      if (n == 0) {
+        closed_ = true;
+        throw EIdConnClosedGracefully();
+      }
+      end_ += n;
+    }
+    return HandOver(next_ + count);
+  }
+
+  // Everything up to the close, at most limit bytes, as a page in the buffer it is received
+  // into.
+  Page TakePageUntilClose(std::size_t limit) {
     do {
-      if (out.size() + Buffered() > limit) RaiseBodyTooLarge();
-      Take(Buffered(), out);
+      if (Buffered() > limit) RaiseBodyTooLarge();
     } while (Receive());
+    return HandOver(end_);
   }
 
  private:
@@ -115,15 +132,25 @@ class ResponseStream {
       end_ -= next_;
       next_ = 0;
     }
-    if (capacity_ - end_ < kLeastReceive) Grow();
+    if (capacity_ - end_ < kLeastReceive) {
+      // No larger than the largest body needs: a body received until the close is kept here.
+      MoveTo(std::min(std::max(kReceiveSize, capacity_ * 2), kMaxResponseBytes + kLeastReceive));
+    }
     const std::size_t got = source_.Receive(storage_.get() + end_, capacity_ - end_);
     end_ += got;
     closed_ = got == 0;
     return got > 0;
   }
 
-  void Grow() {
-    const std::size_t capacity = std::max(kReceiveSize, capacity_ * 2);
+  // The unread bytes up to end as a page, and the buffer with them: the stream is done.
+  Page HandOver(std::size_t end) {
+    Page page(Page::Received{std::move(storage_), next_, end});
+    capacity_ = next_ = end_ = 0;
+    return page;
+  }
+
+  // A buffer of capacity bytes, which the unread bytes fit, with them at its front.
+  void MoveTo(std::size_t capacity) {
     // Not value-initialised: only received bytes are ever read.
     std::unique_ptr<char[]> grown(new char[capacity]);
     if (Buffered() > 0) std::memcpy(grown.get(), storage_.get() + next_, Buffered());
@@ -295,27 +322,26 @@ bool EndsWithHeaderSection(std::int32_t code) {
   return (code >= 100 && code <= 199) || code == 204 || code == 304;
 }
 
-std::string ReadBody(ResponseStream& stream, const ResponseHead& head) {
-  std::string body;
-  if (EndsWithHeaderSection(head.code)) return body;
+Page ReadBody(ResponseStream& stream, const ResponseHead& head) {
+  if (EndsWithHeaderSection(head.code)) return {};
   if (head.transfer_encoding && ContainsIgnoringCase(*head.transfer_encoding, "chunked")) {
+    std::string body;
     ReadChunks(stream, body);
-  } else if (const std::uint64_t length = FramingLength(head)) {
-    if (length > kMaxResponseBytes) RaiseBodyTooLarge();
-    body.reserve(static_cast<std::size_t>(length));  // one place for it, not one per doubling
-    stream.ReadExactly(static_cast<std::size_t>(length), body);
-  } else {
-    stream.ReadUntilClose(body, kMaxResponseBytes);
+    return body;
   }
-  return body;
+  if (const std::uint64_t length = FramingLength(head)) {
+    if (length > kMaxResponseBytes) RaiseBodyTooLarge();
+    return stream.TakePage(static_cast<std::size_t>(length));
+  }
+  return stream.TakePageUntilClose(kMaxResponseBytes);
 }
 
 }  // namespace
 
-std::string ReadResponse(ByteSource& source) {
+Page ReadResponse(ByteSource& source) {
   ResponseStream stream(source);
   const ResponseHead head = ReadHead(stream);
-  std::string body = ReadBody(stream, head);
+  Page body = ReadBody(stream, head);
 
   const int code = head.code;
   const bool redirect =

@@ -4,7 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+
+#include "http/page.h"
 
 namespace trelka {
 
@@ -27,12 +28,12 @@ class ByteSource {
   virtual std::size_t Receive(char* buffer, std::size_t capacity) = 0;
 };
 
-// Reads a whole response and returns its body when the status is 2xx and no Location header
-// is given. A redirect or another status raises EIdProtocolReplyError after the body has been
-// read; a non-integer status, a chunk size without a hex digit or two differing
-// Content-Lengths raise EConvertError; a close before the response is whole, also in the
+// Reads a whole response and returns its body, in the buffer it was received into, when the status
+// is 2xx and no Location header is given. A redirect or another status raises EIdProtocolReplyError
+// after the body has been read; a non-integer status, a chunk size without a hex digit or two
+// differing Content-Lengths raise EConvertError; a close before the response is whole, also in the
 // middle of a line, raises EIdConnClosedGracefully; exceeding one of the limits above raises
 // EResponseTooLarge. 1xx, 204 and 304 responses end with their header section.
-[[nodiscard]] std::string ReadResponse(ByteSource& source);
+[[nodiscard]] Page ReadResponse(ByteSource& source);
 
 }  // namespace trelka

@@ -95,7 +95,7 @@ PeerAddress IdHTTP::Peer(const std::string& host, std::uint16_t port, Deadline d
   return peer;
 }
 
-std::string IdHTTP::Get(const std::string& url, const CancelSignal& cancel) {
+Page IdHTTP::Get(const std::string& url, const CancelSignal& cancel) {
   cancel.ThrowIfCancelled();
   const HttpTarget target = SplitUrl(url);
   const Deadline connect_deadline = Clock::now() + limits_.connect;
@@ -111,7 +111,7 @@ std::string IdHTTP::Get(const std::string& url, const CancelSignal& cancel) {
   connection.Send(request);
   connection.RequestSent();
 
-  std::string body = ReadResponse(connection);
+  Page body = ReadResponse(connection);
   connection.ShutDownSending();
   return body;
 }

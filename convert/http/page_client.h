@@ -41,7 +41,7 @@ class IdHTTP final : public PageSource {
   // The body of the response to a GET of url, byte for byte. Raises the failures of
   // http_failures.h, and RunCancelled once cancel is signalled. Safe to call from several
   // threads at once.
-  [[nodiscard]] std::string Get(const std::string& url, const CancelSignal& cancel) override;
+  [[nodiscard]] Page Get(const std::string& url, const CancelSignal& cancel) override;
 
  private:
   // The run's host and its address, looked up on the first request of a run.

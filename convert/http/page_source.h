@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "http/page.h"
 #include "platform/cancel_signal.h"
 
 namespace trelka {
@@ -20,7 +21,7 @@ class PageSource {
   // unless it was told to go on past failed pages; once cancel is signalled, RunCancelled is
   // raised instead, within milliseconds. A run may call Get from several threads at once,
   // one call per page.
-  [[nodiscard]] virtual std::string Get(const std::string& url, const CancelSignal& cancel) = 0;
+  [[nodiscard]] virtual Page Get(const std::string& url, const CancelSignal& cancel) = 0;
 };
 
 }  // namespace trelka

@@ -19,8 +19,8 @@ namespace {
 // run goes on without it. A page asked for again is fetched here, on the run's thread: the
 // pipeline hands pages back in the order they were asked for, and later ones are on their way
 // already.
-std::optional<std::string> PageOf(FetchedPage& fetched, PageSource& pages, RunPosition position,
-                                  const RunSettings& settings, const CancelSignal& cancel) {
+std::optional<Page> PageOf(FetchedPage& fetched, PageSource& pages, RunPosition position,
+                           const RunSettings& settings, const CancelSignal& cancel) {
   for (std::exception_ptr failure = fetched.failure; failure;) {
     switch (settings.on_failed_page(fetched.waypoint, position, failure)) {
       case AfterFailedPage::kSkip:
@@ -69,11 +69,11 @@ void Convert(const std::string& path, RunWindow& window, PageSource& pages,
     window.ShowProgress(index, total);
     const RunPosition position{index, total};
     FetchedPage fetched = pipeline.Next();
-    std::optional<std::string> page = PageOf(fetched, pages, position, settings, cancel);
+    std::optional<Page> page = PageOf(fetched, pages, position, settings, cancel);
     if (!page) continue;
 
     // A fresh record for every page, so that no field carries over from the one before.
-    const auto cache = Extract(*page, window.ReadCheckBox());
+    const auto cache = Extract(page->Text(), window.ReadCheckBox());
     page.reset();  // nothing of a page outlives its element
     if (cache) {
       document.Append(fetched.waypoint, *cache);

@@ -2,15 +2,15 @@
 
 namespace trelka {
 
-std::string KeptPages::Get(const std::string& url, const CancelSignal& cancel) {
+Page KeptPages::Get(const std::string& url, const CancelSignal& cancel) {
   {
     const std::lock_guard lock(mutex_);
     if (const auto kept = pages_by_url_.find(url); kept != pages_by_url_.end()) {
       return kept->second;
     }
   }
-  std::string page = pages_.Get(url, cancel);
-  Keep(url, page);
+  Page page = pages_.Get(url, cancel);
+  Keep(url, page.Text());
   return page;
 }
 
@@ -19,7 +19,7 @@ std::size_t KeptPages::HeldBytes() {
   return held_bytes_;
 }
 
-void KeptPages::Keep(const std::string& url, const std::string& page) {
+void KeptPages::Keep(const std::string& url, std::string_view page) {
   if (page.size() > budget_) return;
   const std::lock_guard lock(mutex_);
   // Two threads may have fetched the same page; the first one kept stays.

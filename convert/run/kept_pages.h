@@ -25,13 +25,13 @@ class KeptPages final : public PageSource {
 
   // The page kept for url, or else the page from pages, kept before it is returned. Raises
   // what pages raises. Safe to call from several threads at once, as pages is.
-  [[nodiscard]] std::string Get(const std::string& url, const CancelSignal& cancel) override;
+  [[nodiscard]] Page Get(const std::string& url, const CancelSignal& cancel) override;
 
   // The bytes of the pages held now.
   [[nodiscard]] std::size_t HeldBytes();
 
  private:
-  void Keep(const std::string& url, const std::string& page);
+  void Keep(const std::string& url, std::string_view page);
 
   PageSource& pages_;
   std::size_t budget_;

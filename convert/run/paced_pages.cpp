@@ -17,7 +17,7 @@ void PacedPages::Ended(std::thread::id thread) {
   ended_[thread] = std::chrono::steady_clock::now();
 }
 
-std::string PacedPages::Get(const std::string& url, const CancelSignal& cancel) {
+Page PacedPages::Get(const std::string& url, const CancelSignal& cancel) {
   const std::thread::id thread = std::this_thread::get_id();
   std::optional<Deadline> next;
   {
@@ -26,7 +26,7 @@ std::string PacedPages::Get(const std::string& url, const CancelSignal& cancel) 
   }
   if (next) PauseUntil(*next, cancel);
   try {
-    std::string page = pages_.Get(url, cancel);
+    Page page = pages_.Get(url, cancel);
     Ended(thread);
     return page;
   } catch (...) {

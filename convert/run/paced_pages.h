@@ -25,7 +25,7 @@ class PacedPages final : public PageSource {
 
   // The page from pages, asked for no sooner than pause after the calling thread's last
   // request ended, however that ended. Safe to call from several threads at once.
-  [[nodiscard]] std::string Get(const std::string& url, const CancelSignal& cancel) override;
+  [[nodiscard]] Page Get(const std::string& url, const CancelSignal& cancel) override;
 
  private:
   void Ended(std::thread::id thread);

@@ -52,7 +52,7 @@ PageCache::PageCache(PageSource& pages, std::string folder, std::string_view pag
   }
 }
 
-std::string PageCache::Get(const std::string& url, const CancelSignal& cancel) {
+Page PageCache::Get(const std::string& url, const CancelSignal& cancel) {
   // Only the run's own URLs have an id to go by, and a name too long for the file system
   // cannot be stored: such pages are fetched every time.
   if (!url.starts_with(url_prefix_)) return pages_.Get(url, cancel);
@@ -67,8 +67,8 @@ std::string PageCache::Get(const std::string& url, const CancelSignal& cancel) {
       return std::move(*stored);
     }
   }
-  std::string page = pages_.Get(url, cancel);
-  WriteFileAtomically(file, {page});
+  Page page = pages_.Get(url, cancel);
+  WriteFileAtomically(file, {page.Text()});
   return page;
 }
 

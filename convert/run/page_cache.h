@@ -55,7 +55,7 @@ class PageCache final : public PageSource {
   // The stored page, or else the page from pages, stored before it is returned. Raises what
   // pages raises, and FileFailure when a stored page cannot be read or written. Safe to call
   // from several threads at once, as pages is.
-  [[nodiscard]] std::string Get(const std::string& url, const CancelSignal& cancel) override;
+  [[nodiscard]] Page Get(const std::string& url, const CancelSignal& cancel) override;
 
  private:
   PageSource& pages_;

@@ -86,7 +86,7 @@ void PagePipeline::Fetch() {
     const std::string url = slot.url;
     lock.unlock();
 
-    std::string page;
+    Page page;
     std::exception_ptr failure;
     try {
       page = pages_.Get(url, stop_);

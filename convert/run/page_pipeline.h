@@ -26,7 +26,7 @@ namespace trelka {
 // A waypoint with its page, or with the failure of its request.
 struct FetchedPage {
   WaypointRecord waypoint;
-  std::string page;
+  Page page;
   std::exception_ptr failure;  // set for a failure the run goes on past; page is then empty
 };
 
@@ -63,7 +63,7 @@ class PagePipeline {
   struct Slot {
     WaypointRecord waypoint;
     std::string url;
-    std::string page;
+    Page page;
     std::exception_ptr failure;
     bool done = false;
   };

@@ -37,7 +37,7 @@ bool IsTransientFailure(const std::exception_ptr& failure) {
   }
 }
 
-std::string RetryingPages::Get(const std::string& url, const CancelSignal& cancel) {
+Page RetryingPages::Get(const std::string& url, const CancelSignal& cancel) {
   for (int retry = 1;; ++retry) {
     try {
       return pages_.Get(url, cancel);

@@ -35,7 +35,7 @@ class RetryingPages final : public PageSource {
 
   // The page from pages, tried up to schedule.retries more times while it fails transiently;
   // raises the last failure. Safe to call from several threads at once, as pages is.
-  [[nodiscard]] std::string Get(const std::string& url, const CancelSignal& cancel) override;
+  [[nodiscard]] Page Get(const std::string& url, const CancelSignal& cancel) override;
 
  private:
   PageSource& pages_;

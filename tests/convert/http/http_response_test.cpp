@@ -99,7 +99,7 @@ struct Outcome {
 Outcome Read(const Exchange& exchange, std::size_t piece) {
   PiecewiseSource source(exchange.response, exchange.then, piece);
   try {
-    return {true, ReadResponse(source)};
+    return {true, std::string(ReadResponse(source).Text())};
   } catch (const Failure& failure) {
     return {false, failure.Message()};
   }

@@ -22,7 +22,7 @@ using testing::NginxServer;
 using testing::TempDir;
 
 // windows-1251 text of about size bytes: Cyrillic, markup and every byte above 7F.
-std::string Page(std::size_t size, unsigned seed) {
+std::string PageOfSize(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
   std::string page = testing::W("<html><body><p><b>Тайник</b> ");
   while (page.size() < size) {
@@ -36,8 +36,8 @@ std::string Page(std::size_t size, unsigned seed) {
 class PageServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    small_ = Page(4 * 1024, 1);
-    large_ = Page(400 * 1024, 2);
+    small_ = PageOfSize(4 * 1024, 1);
+    large_ = PageOfSize(400 * 1024, 2);
     site_.Write("1.html", small_);
     site_.Write("2.html", large_);
     server_ = std::make_unique<NginxServer>(site_.Path().string());
@@ -96,7 +96,7 @@ TEST_F(PageServiceTest, MissingPageStopsTheRun) {
 class RecordingPages final : public PageSource {
  public:
   explicit RecordingPages(PageSource& pages) : pages_(pages) {}
-  std::string Get(const std::string& url, const CancelSignal& cancel) override {
+  Page Get(const std::string& url, const CancelSignal& cancel) override {
     {
       const std::lock_guard lock(mutex_);
       urls.push_back(url);

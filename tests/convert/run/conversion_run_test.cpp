@@ -50,7 +50,7 @@ constexpr std::string_view kMinimalPage = "<p><b>Cache</b>";
 class ScriptedPages final : public PageSource {
  public:
   explicit ScriptedPages(std::chrono::milliseconds delay = 0ms) : delay_(delay) {}
-  std::string Get(const std::string& url, const CancelSignal& /*cancel*/) override {
+  Page Get(const std::string& url, const CancelSignal& /*cancel*/) override {
     std::size_t number;
     {
       const std::lock_guard lock(mutex_);
@@ -342,7 +342,7 @@ TEST(ConversionRunTest, MissingFileFailsAfterTheControlsAreDisabled) {
 // A page source that never answers until the run is cancelled.
 class SilentPages final : public PageSource {
  public:
-  std::string Get(const std::string& /*url*/, const CancelSignal& cancel) override {
+  Page Get(const std::string& /*url*/, const CancelSignal& cancel) override {
     ++asked;
     PauseUntil(std::chrono::steady_clock::now() + 10s, cancel);
     return {};

@@ -15,7 +15,7 @@ namespace {
 // every request.
 class CountingPages final : public PageSource {
  public:
-  std::string Get(const std::string& url, const CancelSignal& /*cancel*/) override {
+  Page Get(const std::string& url, const CancelSignal& /*cancel*/) override {
     asked.push_back(url);
     const auto page = pages.find(url);
     if (page == pages.end()) throw Failure("404 Not Found");

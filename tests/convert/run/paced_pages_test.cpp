@@ -12,7 +12,7 @@ using Clock = std::chrono::steady_clock;
 
 class InstantPages final : public PageSource {
  public:
-  std::string Get(const std::string& url, const CancelSignal& /*cancel*/) override { return url; }
+  Page Get(const std::string& url, const CancelSignal& /*cancel*/) override { return url; }
 };
 
 // The pause is each connection's own: a second thread's first request does not wait for the

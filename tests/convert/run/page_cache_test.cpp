@@ -33,7 +33,7 @@ TEST(PageCacheTest, FileNamesStayInTheFolderAndNeverCollide) {
 // A page source that every test here expects not to be asked.
 class NoPages final : public PageSource {
  public:
-  std::string Get(const std::string& url, const CancelSignal& /*cancel*/) override {
+  Page Get(const std::string& url, const CancelSignal& /*cancel*/) override {
     ADD_FAILURE() << "asked for " << url;
     return {};
   }

@@ -26,7 +26,7 @@ std::string Url(std::string_view id) {
 // the requests in the order they reach it and how many were in flight at once.
 class DelayedPages final : public PageSource {
  public:
-  std::string Get(const std::string& url, const CancelSignal& cancel) override {
+  Page Get(const std::string& url, const CancelSignal& cancel) override {
     std::chrono::milliseconds delay{};
     {
       const std::lock_guard lock(mutex_);
@@ -78,7 +78,8 @@ std::vector<std::string> Drain(PagePipeline& pipeline) {
   try {
     while (!pipeline.AtEnd()) {
       const FetchedPage fetched = pipeline.Next();
-      got.push_back(fetched.waypoint.id + ": " + (fetched.failure ? "failed" : fetched.page));
+      got.push_back(fetched.waypoint.id + ": " +
+                    (fetched.failure ? "failed" : std::string(fetched.page.Text())));
     }
   } catch (const Failure& failure) {
     got.push_back("raised " + failure.Message());
