@@ -17,7 +17,7 @@ namespace {
 constexpr std::size_t kChunkBytes = 4096;
 
 // The bytes the line rules look at: NUL, CR and LF.
-constexpr ByteStops kLineRuleStops = {1, {'\r', '\n', '\n', '\n'}};
+constexpr ByteStops kLineRuleStops(1, {'\r', '\n', '\n', '\n'});
 
 }  // namespace
 

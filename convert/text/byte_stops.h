@@ -3,17 +3,57 @@
 // every byte (converting it) can find them in the same sixteen-byte look.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <stdexcept>
 #include <string_view>
 
 #include "text/word_scan.h"
 
 namespace trelka {
 
-struct ByteStops {
-  unsigned char below;       // every byte below this one, 1 to 80
-  std::array<char, 4> also;  // and these; fewer are given by repeating one
+class ByteStops {
+ public:
+  // Every byte below `below` (1 to 80) and those of `also` (below 80 each; fewer are given by
+  // repeating one).
+  constexpr ByteStops(unsigned char below, std::array<char, 4> also) : below_(below), also_(also) {
+    // The tables hold bytes up to 7F only.
+    if (below > 0x80 || std::any_of(also.begin(), also.end(), [](char c) { return c < 0; })) {
+      throw std::invalid_argument("ByteStops: a stop from 80 on");
+    }
+    for (unsigned byte = 0; byte < kNibbleTables * kNibbleTables / 2; ++byte) {
+      if (IsStop(static_cast<char>(byte))) low_classes_[byte & 0xF] |= HighClass(byte >> 4);
+    }
+    for (unsigned high = 0; high < kNibbleTables / 2; ++high) high_classes_[high] = HighClass(high);
+  }
+
+  [[nodiscard]] constexpr bool IsStop(char c) const {
+    return static_cast<unsigned char>(c) < below_ || c == also_[0] || c == also_[1] ||
+           c == also_[2] || c == also_[3];
+  }
+  [[nodiscard]] constexpr unsigned char Below() const { return below_; }
+  [[nodiscard]] constexpr const std::array<char, 4>& Also() const { return also_; }
+
+  // The same set as two tables for a processor's byte shuffle: a byte b is a stop exactly
+  // where LowClasses()[b & 0F] & HighClasses()[b >> 4] is not zero. No byte from 80 on is.
+  static constexpr std::size_t kNibbleTables = 16;
+  [[nodiscard]] constexpr const std::array<unsigned char, kNibbleTables>& LowClasses() const {
+    return low_classes_;
+  }
+  [[nodiscard]] constexpr const std::array<unsigned char, kNibbleTables>& HighClasses() const {
+    return high_classes_;
+  }
+
+ private:
+  static constexpr unsigned char HighClass(unsigned high) {
+    return static_cast<unsigned char>(1U << high);
+  }
+
+  unsigned char below_;
+  std::array<char, 4> also_;
+  std::array<unsigned char, kNibbleTables> low_classes_{};
+  std::array<unsigned char, kNibbleTables> high_classes_{};
 };
 
 // Each byte of block that is a stop as all ones, every other as zero.
@@ -21,8 +61,8 @@ struct ByteStops {
   using word_scan::Passes;
   using word_scan::Splat;
   const auto is = [&](char c) { return Passes(block == Splat(static_cast<unsigned char>(c))); };
-  return Passes(block < Splat(stops.below)) | is(stops.also[0]) | is(stops.also[1]) |
-         is(stops.also[2]) | is(stops.also[3]);
+  return Passes(block < Splat(stops.Below())) | is(stops.Also()[0]) | is(stops.Also()[1]) |
+         is(stops.Also()[2]) | is(stops.Also()[3]);
 }
 
 // The first stop in text from from on; text.size() if none.
@@ -37,15 +77,12 @@ struct ByteStops {
   }
   for (; text.size() - i >= sizeof(Word); i += sizeof(Word)) {
     const Word w = word_scan::Load(text.data() + i);
-    Word marks = word_scan::MarkBelow(w, stops.below);
-    for (const char c : stops.also) marks |= word_scan::MarkEqual(w, static_cast<unsigned char>(c));
+    Word marks = word_scan::MarkBelow(w, stops.Below());
+    for (const char c : stops.Also())
+      marks |= word_scan::MarkEqual(w, static_cast<unsigned char>(c));
     if (marks != 0) return i + word_scan::FirstMarked(marks);
   }
-  const auto is_stop = [&stops](char c) {
-    return static_cast<unsigned char>(c) < stops.below || c == stops.also[0] ||
-           c == stops.also[1] || c == stops.also[2] || c == stops.also[3];
-  };
-  while (i < text.size() && !is_stop(text[i])) ++i;
+  while (i < text.size() && !stops.IsStop(text[i])) ++i;
   return i;
 }
 

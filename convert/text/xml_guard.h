@@ -40,8 +40,10 @@ void AppendXmlGuarded(std::string& out, std::string_view text, XmlContext contex
 inline constexpr unsigned char kFirstNonControl = 0x20;
 // The bytes the guard may change: "<", ">", "&", every control byte (tab, LF and CR among
 // them) and, in an attribute, the double quote.
-[[nodiscard]] constexpr ByteStops GuardStops(XmlContext context) {
-  return {kFirstNonControl, {'<', '>', '&', context == XmlContext::kAttribute ? '"' : '&'}};
+inline constexpr ByteStops kElementGuardStops(kFirstNonControl, {'<', '>', '&', '&'});
+inline constexpr ByteStops kAttributeGuardStops(kFirstNonControl, {'<', '>', '&', '"'});
+[[nodiscard]] constexpr const ByteStops& GuardStops(XmlContext context) {
+  return context == XmlContext::kAttribute ? kAttributeGuardStops : kElementGuardStops;
 }
 // The first of them from from on; text.size() if none.
 [[nodiscard]] inline std::size_t NextToGuard(std::string_view text, std::size_t from,

@@ -2,9 +2,10 @@
 // one made since 2006; SSE2 alone cannot move bytes by a table). Russian text is ASCII and the
 // letters C0-FF (А-я), each of which is two bytes in UTF-8: D0 or D1, then a trail byte. So a
 // block of those becomes every byte's two bytes side by side, out of which one shuffle, looked
-// up by which bytes are ASCII, drops the ASCII bytes' leads. The same look finds the caller's
-// stops: of a block with one, the bytes before it are converted so and the rest written over
-// by what comes next. A block with a byte of 80-BF goes through the table.
+// up by which bytes are ASCII, drops the ASCII bytes' leads. The shuffle also looks up by each
+// byte's nibbles what it is: its lead and trail, and whether it is one of the caller's stops.
+// Of a block with a stop, the bytes before it are converted and the rest written over by what
+// comes next. A block with a byte of 80-BF goes through the table.
 #include <immintrin.h>
 
 #include <array>
@@ -51,24 +52,42 @@ __attribute__((target("ssse3"))) char* StoreHalf(__m128i pairs, unsigned ascii, 
   return out + kCompaction.lengths[ascii];
 }
 
+// A block's bytes and their high nibbles, which both the stops and the letters are told by.
+struct Nibbled {
+  __m128i bytes;
+  __m128i high;  // each byte's high four bits, as a byte of 0 to 15
+};
+
+__attribute__((target("ssse3"))) Nibbled LoadNibbled(const char* in) {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  return {bytes, _mm_and_si128(_mm_srli_epi16(bytes, 4), _mm_set1_epi8(0x0F))};
+}
+
+// By high nibble: the lead byte of a letter (C0-EF lead with D0, F0-FF with D1), and what its
+// trail is less than the letter (А-п are 90-BF, р-я 80-8F); ASCII (0-7) stays as it is.
+constexpr std::array<char, kBlock> kLeads = {0, 0, 0, 0, 0,      0,      0,      0,
+                                             0, 0, 0, 0, '\xD0', '\xD0', '\xD0', '\xD1'};
+constexpr std::array<char, kBlock> kTrailOffsets = {0, 0, 0, 0, 0,    0,    0,    0,
+                                                    0, 0, 0, 0, 0x30, 0x30, 0x30, 0x70};
+
+__attribute__((target("ssse3"))) __m128i Table(const std::array<char, kBlock>& table) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data()));
+}
+
 // Converts a block that is ASCII and C0-FF at least in its first count bytes, and returns the
 // end of their UTF-8. What the bytes after them become is written after it too, within 32
 // bytes of out, and left for the next write to cover.
-__attribute__((target("ssse3"))) char* ConvertLetters(__m128i bytes, unsigned count, char* out) {
+__attribute__((target("ssse3"))) char* ConvertLetters(const Nibbled& block, unsigned count,
+                                                      char* out) {
   const unsigned prefix = count == kBlock ? 0xFFFF : (1U << count) - 1;
-  const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+  const auto high = static_cast<unsigned>(_mm_movemask_epi8(block.bytes));
   if ((high & prefix) == 0) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block.bytes);
     return out + count;
   }
-  const __m128i letters = _mm_cmplt_epi8(bytes, _mm_setzero_si128());
-  // F0-FF (р-я) lead with D1, the others with D0.
-  const __m128i second = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(-17)), letters);
-  const __m128i lead = _mm_sub_epi8(_mm_set1_epi8(static_cast<char>(0xD0)), second);
-  // А-п (C0-EF) are 90-BF after D0, р-я (F0-FF) 80-8F after D1; ASCII stays.
+  const __m128i lead = _mm_shuffle_epi8(Table(kLeads), block.high);
   const __m128i trail =
-      _mm_sub_epi8(_mm_sub_epi8(bytes, _mm_and_si128(letters, _mm_set1_epi8(0x30))),
-                   _mm_and_si128(second, _mm_set1_epi8(0x40)));
+      _mm_sub_epi8(block.bytes, _mm_shuffle_epi8(Table(kTrailOffsets), block.high));
   const unsigned ascii = ~high & 0xFFFF;
   // The first count bytes' UTF-8 is as long as all sixteen bytes' would be were the rest ASCII
   // and absent: one byte each, two for each letter (no popcount: SSSE3 does not bring it).
@@ -80,55 +99,54 @@ __attribute__((target("ssse3"))) char* ConvertLetters(__m128i bytes, unsigned co
   return end;
 }
 
-// Each byte that is a stop as all ones.
-struct Ssse3Stops {
-  __m128i below_max, also0, also1, also2, also3;
-
-  __attribute__((target("ssse3"))) explicit Ssse3Stops(const ByteStops& stops)
-      : below_max(_mm_set1_epi8(static_cast<char>(stops.below - 1))),
-        also0(_mm_set1_epi8(stops.also[0])),
-        also1(_mm_set1_epi8(stops.also[1])),
-        also2(_mm_set1_epi8(stops.also[2])),
-        also3(_mm_set1_epi8(stops.also[3])) {}
-
-  __attribute__((target("ssse3"))) [[nodiscard]] unsigned In(__m128i bytes) const {
-    const __m128i below = _mm_cmpeq_epi8(_mm_min_epu8(bytes, below_max), bytes);
-    const __m128i also =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, also0), _mm_cmpeq_epi8(bytes, also1)),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, also2), _mm_cmpeq_epi8(bytes, also3)));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(below, also)));
-  }
+// What a block holds that its conversion has to treat apart, a bit for each byte.
+struct Apart {
+  unsigned stops;
+  unsigned not_letters;  // bytes of 80-BF
 };
+
+__attribute__((target("ssse3"))) Apart ApartIn(const Nibbled& block, __m128i low_classes,
+                                               __m128i high_classes) {
+  const __m128i classes =
+      _mm_and_si128(_mm_shuffle_epi8(low_classes, _mm_and_si128(block.bytes, _mm_set1_epi8(0x0F))),
+                    _mm_shuffle_epi8(high_classes, block.high));
+  const __m128i stops = _mm_xor_si128(_mm_cmpeq_epi8(classes, _mm_setzero_si128()),
+                                      _mm_set1_epi8(static_cast<char>(0xFF)));
+  // Compared as signed bytes: ASCII is 0 to 127, 80-BF is -128 to -65, C0-FF -64 to -1.
+  const __m128i not_letters = _mm_cmplt_epi8(block.bytes, _mm_set1_epi8(-64));
+  return {static_cast<unsigned>(_mm_movemask_epi8(stops)),
+          static_cast<unsigned>(_mm_movemask_epi8(not_letters))};
+}
 
 __attribute__((target("ssse3"))) Utf8Run Ssse3UntilStop(const char* in, const char* const end,
                                                         const ByteStops& stops, char* out) {
-  constexpr unsigned kWhole = 0xFFFF;
-  const Ssse3Stops stop_bytes(stops);
+  const __m128i low_classes =
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(stops.LowClasses().data()));
+  const __m128i high_classes =
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(stops.HighClasses().data()));
   for (;;) {
-    unsigned stop = 0;
-    unsigned letters_or_ascii = kWhole;
+    Nibbled block{};
+    Apart apart{0, 0};
     // The common blocks, ASCII and letters without a stop, in a loop of their own.
     for (; end - in >= static_cast<std::ptrdiff_t>(kBlock); in += kBlock) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-      stop = stop_bytes.In(bytes);
-      // Compared as signed bytes: ASCII is 0 to 127, 80-BF is -128 to -65, C0-FF -64 to -1.
-      letters_or_ascii =
-          static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(-65))));
-      if (stop != 0 || letters_or_ascii != kWhole) break;
-      out = ConvertLetters(bytes, kBlock, out);
+      block = LoadNibbled(in);
+      apart = ApartIn(block, low_classes, high_classes);
+      if ((apart.stops | apart.not_letters) != 0) break;
+      out = ConvertLetters(block, kBlock, out);
     }
     if (end - in < static_cast<std::ptrdiff_t>(kBlock)) {
       return Cp1251ToUtf8UntilStopByTable(in, end, stops, out);
     }
     // A block with a stop or a byte of 80-BF: the bytes before the stop, or all sixteen.
-    const unsigned count = stop == 0 ? kBlock : static_cast<unsigned>(std::countr_zero(stop));
-    const unsigned prefix = count == kBlock ? kWhole : (1U << count) - 1;
-    if ((letters_or_ascii & prefix) == prefix) {
-      out = ConvertLetters(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), count, out);
+    const unsigned count =
+        apart.stops == 0 ? kBlock : static_cast<unsigned>(std::countr_zero(apart.stops));
+    const unsigned prefix = count == kBlock ? 0xFFFF : (1U << count) - 1;
+    if ((apart.not_letters & prefix) == 0) {
+      out = ConvertLetters(block, count, out);
     } else {
       out = Cp1251ToUtf8UntilStopByTable(in, in + count, stops, out).out;
     }
-    if (stop != 0) return {in + count, out};
+    if (apart.stops != 0) return {in + count, out};
     in += kBlock;
   }
 }

@@ -102,6 +102,14 @@ TEST(Utf8RunsTest, NextStopFindsEachKindOfStop) {
       {"\x20\x7F\x80", 0, 3},
   };
   for (const auto& c : cases) EXPECT_EQ(NextStop(c.text, c.from, guard), c.stop) << c.text;
+  // The nibble tables a processor's shuffle reads say the same of every byte.
+  for (const ByteStops& stops : {guard, kNoStops, ByteStops(0x80, {'\0', '\0', '\0', '\0'})}) {
+    for (unsigned b = 0; b < 256; ++b) {
+      EXPECT_EQ((stops.LowClasses()[b & 0xF] & stops.HighClasses()[b >> 4]) != 0,
+                stops.IsStop(static_cast<char>(b)))
+          << b;
+    }
+  }
 }
 
 }  // namespace
