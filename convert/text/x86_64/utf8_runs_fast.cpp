@@ -156,10 +156,12 @@ bool HasSsse3() {
   return __builtin_cpu_supports("ssse3") != 0;
 }
 
+// Asked once, at start-up rather than on first use, so that a call tests no guard for it.
+const bool kSsse3 = HasSsse3();
+
 }  // namespace
 
 Utf8Run Cp1251ToUtf8UntilStop(const char* in, const char* end, const ByteStops& stops, char* out) {
-  static const bool kSsse3 = HasSsse3();
   return kSsse3 ? Ssse3UntilStop(in, end, stops, out)
                 : Cp1251ToUtf8UntilStopByTable(in, end, stops, out);
 }
