@@ -22,7 +22,7 @@ class Page {
   };
 
   Page() = default;
-  // NOLINTNEXTLINE(google-explicit-constructor): a source that holds strings returns them
+  // Not explicit: a source that holds its pages as strings returns them as they are.
   Page(std::string text) : bytes_(std::move(text)) {}
   explicit Page(Received received) : bytes_(std::move(received)) {}
 
