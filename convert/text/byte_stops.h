@@ -78,8 +78,9 @@ class ByteStops {
   for (; text.size() - i >= sizeof(Word); i += sizeof(Word)) {
     const Word w = word_scan::Load(text.data() + i);
     Word marks = word_scan::MarkBelow(w, stops.Below());
-    for (const char c : stops.Also())
+    for (const char c : stops.Also()) {
       marks |= word_scan::MarkEqual(w, static_cast<unsigned char>(c));
+    }
     if (marks != 0) return i + word_scan::FirstMarked(marks);
   }
   while (i < text.size() && !stops.IsStop(text[i])) ++i;
