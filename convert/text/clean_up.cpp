@@ -51,17 +51,22 @@ std::string ReplaceTags(std::string_view text, const Piece& replacement) {
   return result;
 }
 
-// Appends text with every "&" not immediately followed by "#" in it written as "&#38;".
+// What AmpersandEscape writes for an "&" not immediately followed by "#".
+constexpr std::string_view kEscapedAmpersand = "&#38;";
+
+// Appends text with every "&" not immediately followed by "#" in it written as
+// kEscapedAmpersand.
 void AppendAmpersandEscaped(std::string& out, std::string_view text) {
-  constexpr std::string_view kEscaped = "&#38;";
   std::size_t i = 0;
   for (std::size_t amp; (amp = text.find('&', i)) != kNone; i = amp + 1) {
-    const std::string_view piece = amp + 1 < text.size() && text[amp + 1] == '#' ? "&" : kEscaped;
+    const std::string_view piece =
+        amp + 1 < text.size() && text[amp + 1] == '#' ? "&" : kEscapedAmpersand;
     if (out.size() + (amp - i) + piece.size() > out.capacity()) {
       // A text dense in "&": room for all that is left, every "&" of it escaped, so that the
       // output is copied to a larger place once rather than each time it doubles.
       std::size_t left = text.size() - i;
-      for (std::size_t a = amp; a != kNone; a = text.find('&', a + 1)) left += kEscaped.size() - 1;
+      for (std::size_t a = amp; a != kNone; a = text.find('&', a + 1))
+        left += kEscapedAmpersand.size() - 1;
       out.reserve(out.size() + left);
     }
     out.append(text.substr(i, amp - i)).append(piece);
@@ -198,7 +203,7 @@ class OneCopyWriter {
   void AppendRun(std::size_t to) {
     if constexpr (kRuns == Runs::kAmpersandsEscaped) {
       static constexpr Piece kAmpersand("&");
-      static constexpr Piece kEscaped("&#38;");
+      static constexpr Piece kEscaped(kEscapedAmpersand);
       if (ampersands_end_ > copied_) {
         for (std::size_t amp = text_.find('&', copied_); amp < to; amp = text_.find('&', copied_)) {
           out_.Run(copied_, amp);
@@ -432,8 +437,7 @@ static_assert(std::all_of(kWholeEntityTexts.begin(), kWholeEntityTexts.end(), Is
 // What the one copy writes for a whole entity that no row touches: the entity as it stands,
 // and where the runs are escaped, its "&" escaped as AmpersandEscape would escape it.
 constexpr std::array<Piece, 2> KeptForms(std::string_view text) {
-  constexpr std::string_view kEscaped = "&#38;";
-  Piece escaped(kEscaped);
+  Piece escaped(kEscapedAmpersand);
   for (std::size_t i = 1; i < text.size(); ++i) escaped.bytes[escaped.size++] = text[i];
   return {Piece(text), escaped};
 }
@@ -461,7 +465,7 @@ constexpr auto kWholeEntities = [] {
   return wholes;
 }();
 static_assert(std::all_of(kWholeEntityTexts.begin(), kWholeEntityTexts.end(), [](auto text) {
-  return text[1] != '#' && text.size() + std::string_view("#38;").size() <= Piece().bytes.size();
+  return text[1] != '#' && text.size() - 1 + kEscapedAmpersand.size() <= Piece().bytes.size();
 }));
 
 // For the byte after an "&", the whole entities that can stand there.
